@@ -1,0 +1,121 @@
+#pragma once
+// The internet session: one HTTP(S) GET per OpenURL, carried out by libcurl.
+// Failures are thrown as heap-allocated exception objects, which the catcher
+// releases with Delete().
+#include <cstddef>
+#include <string>
+
+#include "AfxString.h"
+#include "platform/WinTypes.h"
+
+typedef uintptr_t DWORD_PTR;
+
+// Access types of a session.
+#define INTERNET_OPEN_TYPE_PRECONFIG 0 // the system's proxy settings (http_proxy, no_proxy, ...)
+#define INTERNET_OPEN_TYPE_DIRECT 1    // never through a proxy
+
+// Open flags. There is no cache, so the cache flags hold by construction, and
+// HTTP knows no text mode, so both transfer modes deliver the body unchanged.
+#define INTERNET_FLAG_RELOAD 0x80000000u
+#define INTERNET_FLAG_NO_CACHE_WRITE 0x04000000u
+#define INTERNET_FLAG_TRANSFER_ASCII 0x00000001u
+#define INTERNET_FLAG_TRANSFER_BINARY 0x00000002u
+
+// Error codes carried by CInternetException::m_dwError.
+#define ERROR_NOT_ENOUGH_MEMORY 8
+#define ERROR_INVALID_PARAMETER 87
+#define ERROR_INTERNET_TIMEOUT 12002
+#define ERROR_INTERNET_INTERNAL_ERROR 12004
+#define ERROR_INTERNET_INVALID_URL 12005
+#define ERROR_INTERNET_UNRECOGNIZED_SCHEME 12006
+#define ERROR_INTERNET_NAME_NOT_RESOLVED 12007
+#define ERROR_INTERNET_CANNOT_CONNECT 12029
+#define ERROR_INTERNET_CONNECTION_ABORTED 12030
+#define ERROR_HTTP_INVALID_SERVER_RESPONSE 12152
+
+class CException {
+public:
+    CException() = default;
+    virtual ~CException() = default;
+    CException(const CException&) = delete;
+    CException& operator=(const CException&) = delete;
+
+    // Frees an exception that was thrown as a pointer.
+    void Delete() { delete this; }
+};
+
+class CInternetException : public CException {
+public:
+    explicit CInternetException(DWORD dwError) : m_dwError(dwError) {}
+    DWORD m_dwError;
+};
+
+class CFileException : public CException {
+public:
+    explicit CFileException(int cause = 0) : m_cause(cause) {}
+    int m_cause;
+};
+
+// A readable stream of bytes.
+class CStdioFile {
+public:
+    CStdioFile() = default;
+    virtual ~CStdioFile() = default;
+    CStdioFile(const CStdioFile&) = delete;
+    CStdioFile& operator=(const CStdioFile&) = delete;
+
+    // Copies up to nCount bytes; 0 at the end. Throws on a read error.
+    virtual UINT Read(void* lpBuf, UINT nCount) = 0;
+};
+
+// The response to one request: status and body. The body is held in memory,
+// up to kMaxBody bytes; a longer body (or one broken off in transit) is
+// delivered up to that point, and the Read that reaches it throws
+// CInternetException.
+class CHttpFile : public CStdioFile {
+public:
+    static constexpr std::size_t kMaxBody = 1024 * 1024;
+
+    CHttpFile(DWORD dwStatusCode, std::string body, DWORD dwReadError)
+        : m_dwStatusCode(dwStatusCode), m_body(std::move(body)), m_dwReadError(dwReadError)
+    {
+    }
+
+    UINT Read(void* lpBuf, UINT nCount) override;
+
+    BOOL QueryInfoStatusCode(DWORD& dwStatusCode) const
+    {
+        dwStatusCode = m_dwStatusCode;
+        return TRUE;
+    }
+
+private:
+    DWORD m_dwStatusCode;
+    std::string m_body;
+    std::size_t m_position = 0;
+    DWORD m_dwReadError; // 0 when the whole body arrived
+};
+
+class CInternetSession {
+public:
+    // Without an agent string of its own the session names itself after the
+    // application. Throws CInternetException* when it cannot be set up.
+    CInternetSession(LPCWSTR pstrAgent = nullptr, DWORD_PTR dwContext = 1,
+                     DWORD dwAccessType = INTERNET_OPEN_TYPE_PRECONFIG, LPCWSTR pstrProxyName = nullptr,
+                     LPCWSTR pstrProxyBypass = nullptr, DWORD dwFlags = 0);
+    virtual ~CInternetSession();
+    CInternetSession(const CInternetSession&) = delete;
+    CInternetSession& operator=(const CInternetSession&) = delete;
+
+    // Sends one GET for an http or https address (no redirects followed) and
+    // returns the response, whatever its status; the caller deletes it.
+    // pstrHeaders holds extra header lines separated by CR LF. Throws
+    // CInternetException* when no response arrives: malformed address, other
+    // scheme, name lookup or connection failure, time-out.
+    CStdioFile* OpenURL(LPCWSTR pstrURL, DWORD_PTR dwContext = 1, DWORD dwFlags = INTERNET_FLAG_TRANSFER_ASCII,
+                        LPCWSTR pstrHeaders = nullptr, DWORD dwHeadersLength = 0);
+
+private:
+    std::string m_strAgent; // narrow, as sent
+    DWORD m_dwAccessType;
+};

@@ -1,0 +1,46 @@
+#include "Resource.h"
+
+#include <QIcon>
+#include <QPixmap>
+
+#include <atomic>
+#include <map>
+#include <mutex>
+
+namespace {
+std::atomic<HINSTANCE> g_resourceHandle{nullptr};
+}
+
+HINSTANCE AfxGetInstanceHandle() { return &afxProgramResources; }
+
+HINSTANCE AfxGetResourceHandle() {
+    HINSTANCE h = g_resourceHandle.load();
+    return h ? h : AfxGetInstanceHandle();
+}
+
+void AfxSetResourceHandle(HINSTANCE hResource) { g_resourceHandle = hResource; }
+
+const DLGTEMPLATE* AfxFindDialogTemplate(UINT nIDTemplate) {
+    for (const DLGTEMPLATE& t : AfxGetResourceHandle()->dialogs)
+        if (t.id == nIDTemplate) return &t;
+    return nullptr;
+}
+
+const char* AfxFindString(UINT nID) {
+    for (const STRINGRESOURCE& s : AfxGetResourceHandle()->strings)
+        if (s.id == nID) return s.text;
+    return nullptr;
+}
+
+HICON AfxLoadIcon(UINT nIDResource) {
+    static std::mutex mutex;
+    static std::map<const ICONRESOURCE*, QIcon*> loaded;  // kept until the process ends
+    for (const ICONRESOURCE& icon : AfxGetResourceHandle()->icons) {
+        if (icon.id != nIDResource) continue;
+        std::lock_guard lock(mutex);
+        QIcon*& slot = loaded[&icon];
+        if (!slot) slot = new QIcon(QPixmap(icon.xpm));
+        return reinterpret_cast<HICON>(slot);
+    }
+    return nullptr;
+}

@@ -1,0 +1,58 @@
+#pragma once
+// Resource modules: the dialog templates, string table and icons of the
+// program (or of a resource library), looked up by id in the module in force.
+#include <span>
+
+#include "platform/WinTypes.h"
+
+// One control of a dialog template; positions in dialog units.
+struct DLGITEMTEMPLATE {
+    int id;
+    const char* className;  // "button", "static", "msctls_progress32"
+    const char* text;       // UTF-8
+    short x, y, cx, cy;
+    DWORD style;
+};
+
+struct DLGTEMPLATE {
+    UINT id;
+    const char* caption;  // UTF-8
+    short x, y, cx, cy;
+    DWORD style;
+    DWORD exStyle;
+    const char* fontFace;
+    WORD pointSize;
+    std::span<const DLGITEMTEMPLATE> items;
+};
+
+struct STRINGRESOURCE {
+    UINT id;
+    const char* text;  // UTF-8
+};
+
+struct ICONRESOURCE {
+    UINT id;
+    const char* const* xpm;  // the image in XPM form
+};
+
+struct AFX_RESOURCE_MODULE {
+    std::span<const DLGTEMPLATE> dialogs;
+    std::span<const STRINGRESOURCE> strings;
+    std::span<const ICONRESOURCE> icons;
+};
+
+typedef const AFX_RESOURCE_MODULE* HINSTANCE;
+typedef struct HICON__* HICON;
+typedef HICON HCURSOR;
+
+// The program's own resources; every program (and test program) defines them.
+extern const AFX_RESOURCE_MODULE afxProgramResources;
+
+HINSTANCE AfxGetInstanceHandle();
+HINSTANCE AfxGetResourceHandle();
+void AfxSetResourceHandle(HINSTANCE hResource);
+
+// Lookups in the module in force; they never fall back to another module.
+const DLGTEMPLATE* AfxFindDialogTemplate(UINT nIDTemplate);
+const char* AfxFindString(UINT nID);  // null when missing
+HICON AfxLoadIcon(UINT nIDResource);  // null when missing; icons live until the process ends

@@ -1,0 +1,23 @@
+#pragma once
+// Worker threads.
+#include "platform/WinTypes.h"
+
+typedef UINT (*AFX_THREADPROC)(LPVOID pParam);
+struct SECURITY_ATTRIBUTES;
+typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
+
+#define THREAD_PRIORITY_NORMAL 0
+
+// Stands for one started thread; it is gone when the thread ends.
+class CWinThread {
+public:
+    DWORD m_nThreadID = 0;
+};
+
+// Starts pfnThreadProc(pParam) on a new thread; null when it cannot start.
+CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority = THREAD_PRIORITY_NORMAL,
+                           UINT nStackSize = 0, DWORD dwCreateFlags = 0,
+                           LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
+
+// How many threads started with AfxBeginThread have not yet returned.
+int AfxGetRunningThreadCount();

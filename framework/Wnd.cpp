@@ -1,0 +1,177 @@
+#include "Wnd.h"
+
+#include <QApplication>
+#include <QIcon>
+#include <QThread>
+
+#include "WndWidget.h"
+
+LRESULT AfxDefaultOfCurrentMessage(const CWnd* pWnd);
+
+BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
+END_MESSAGE_MAP()
+
+bool AfxIsInterfaceThread() {
+    return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
+}
+
+CWnd::~CWnd() {
+    // A control object may outlive its window or go first; either way they part here.
+    if (AfxIsInterfaceThread())
+        if (WndCore* core = WndCore::FromHandle(GetSafeHwnd()); core && core->Attached() == this) core->Detach();
+}
+
+LRESULT SendMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (AfxIsInterfaceThread()) {
+        WndCore* core = WndCore::FromHandle(hWnd);
+        return core ? core->Dispatch(message, wParam, lParam) : 0;
+    }
+    // Another thread waits while the window's own thread handles the message.
+    LRESULT result = 0;
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [&] {
+            if (WndCore* core = WndCore::FromHandle(hWnd)) result = core->Dispatch(message, wParam, lParam);
+        },
+        Qt::BlockingQueuedConnection);
+    return result;
+}
+
+BOOL PostMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    return WndCore::Post(hWnd, message, wParam, lParam) ? TRUE : FALSE;
+}
+
+BOOL IsWindow(HWND hWnd) {
+    return hWnd != nullptr && WndCore::FromHandle(hWnd) != nullptr;
+}
+
+HWND GetDlgItem(HWND hDlg, int nIDDlgItem) {
+    WndCore* dlg = WndCore::FromHandle(hDlg);
+    if (!dlg) return nullptr;
+    for (QWidget* child : dlg->Widget()->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        WndCore* core = WndCore::FromWidget(child);
+        if (core && core->Id() == nIDDlgItem) return core->Handle();
+    }
+    return nullptr;
+}
+
+CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
+    WndCore* core = WndCore::FromHandle(hWnd);
+    return core ? core->Attached() : nullptr;
+}
+
+LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return SendMessageW(GetSafeHwnd(), message, wParam, lParam);
+}
+
+BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
+    return PostMessageW(GetSafeHwnd(), message, wParam, lParam);
+}
+
+LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (OnWndMsg(message, wParam, lParam, &result)) return result;
+    return DefWindowProc(message, wParam, lParam);
+}
+
+LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    WndCore* core = WndCore::FromHandle(GetSafeHwnd());
+    return core ? core->DefProc(message, wParam, lParam) : 0;
+}
+
+LRESULT CWnd::Default() { return AfxDefaultOfCurrentMessage(this); }
+
+void CWnd::SetWindowText(LPCWSTR text) { SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
+
+void CWnd::GetWindowText(CString& text) const {
+    auto length = static_cast<size_t>(SendMessage(WM_GETTEXTLENGTH));
+    std::wstring buffer(length + 1, L'\0');
+    auto copied = static_cast<size_t>(SendMessage(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
+    buffer.resize(std::min(copied, length));
+    text = CString(buffer);
+}
+
+// Runs f with the window's widget on the interface thread and answers its result.
+template <class F>
+static auto OnWidget(HWND hWnd, F f) -> decltype(f(static_cast<QWidget*>(nullptr))) {
+    decltype(f(static_cast<QWidget*>(nullptr))) result{};
+    auto call = [&] {
+        if (WndCore* core = WndCore::FromHandle(hWnd)) result = f(core->Widget());
+    };
+    if (AfxIsInterfaceThread()) call();
+    else QMetaObject::invokeMethod(QCoreApplication::instance(), call, Qt::BlockingQueuedConnection);
+    return result;
+}
+
+BOOL CWnd::ShowWindow(int nCmdShow) {
+    return OnWidget(GetSafeHwnd(), [&](QWidget* w) {
+        BOOL wasVisible = w->isVisible();
+        w->setVisible(nCmdShow != SW_HIDE);
+        return wasVisible;
+    });
+}
+
+BOOL CWnd::EnableWindow(BOOL bEnable) {
+    return OnWidget(GetSafeHwnd(), [&](QWidget* w) {
+        BOOL wasDisabled = !w->isEnabled();
+        w->setEnabled(bEnable != FALSE);
+        return wasDisabled;
+    });
+}
+
+BOOL CWnd::IsWindowEnabled() const {
+    return OnWidget(GetSafeHwnd(), [](QWidget* w) { return BOOL(w->isEnabled()); });
+}
+
+BOOL CWnd::IsWindowVisible() const {
+    return OnWidget(GetSafeHwnd(), [](QWidget* w) { return BOOL(w->isVisible()); });
+}
+
+BOOL CWnd::IsIconic() const {
+    return OnWidget(GetSafeHwnd(), [](QWidget* w) { return BOOL(w->isMinimized()); });
+}
+
+void CWnd::GetClientRect(LPRECT rect) const {
+    *rect = OnWidget(GetSafeHwnd(), [](QWidget* w) { return RECT{0, 0, w->width(), w->height()}; });
+}
+
+void CWnd::Invalidate(BOOL) {
+    OnWidget(GetSafeHwnd(), [](QWidget* w) { w->update(); return 0; });
+}
+
+void CWnd::InvalidateRect(LPCRECT rect, BOOL) {
+    if (!rect) return Invalidate();
+    QRect r(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
+    OnWidget(GetSafeHwnd(), [&](QWidget* w) { w->update(r); return 0; });
+}
+
+BOOL CWnd::RedrawWindow(LPCRECT rectUpdate, CRgn*, UINT flags) {
+    return OnWidget(GetSafeHwnd(), [&](QWidget* w) {
+        QRect r = rectUpdate ? QRect(rectUpdate->left, rectUpdate->top, rectUpdate->right - rectUpdate->left,
+                                     rectUpdate->bottom - rectUpdate->top)
+                             : w->rect();
+        if (flags & RDW_UPDATENOW) w->repaint(r);  // painted before the call returns
+        else if (flags & RDW_INVALIDATE) w->update(r);
+        return TRUE;
+    });
+}
+
+HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
+    return reinterpret_cast<HICON>(
+        SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
+}
+
+BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
+    if (!pParent) return FALSE;
+    WndCore* core = WndCore::FromHandle(::GetDlgItem(pParent->GetSafeHwnd(), static_cast<int>(nID)));
+    if (!core) return FALSE;
+    core->Attach(this);
+    return TRUE;
+}
+
+BOOL CWnd::DestroyWindow() {
+    return OnWidget(GetSafeHwnd(), [](QWidget* w) {
+        delete w;
+        return TRUE;
+    });
+}

@@ -1,0 +1,72 @@
+#pragma once
+// Windows: a CWnd stands for one window of the interface thread, reached by
+// its handle from any thread.
+#include <atomic>
+
+#include "AfxString.h"
+#include "AfxTypes.h"
+#include "CmdTarget.h"
+#include "Resource.h"
+
+#define RDW_INVALIDATE 0x0001u
+#define RDW_ERASE 0x0004u
+#define RDW_UPDATENOW 0x0100u
+
+class CRgn;
+
+class CWnd : public CCmdTarget {
+public:
+    CWnd() = default;
+    ~CWnd() override;
+
+    // Written on the interface thread when the window is made or destroyed;
+    // read by workers that post to it.
+    std::atomic<HWND> m_hWnd{nullptr};
+
+    HWND GetSafeHwnd() const { return m_hWnd.load(); }
+    operator HWND() const { return m_hWnd.load(); }
+
+    LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
+
+    void SetWindowText(LPCWSTR text);
+    void GetWindowText(CString& text) const;
+    BOOL ShowWindow(int nCmdShow);
+    BOOL EnableWindow(BOOL bEnable = TRUE);
+    BOOL IsWindowEnabled() const;
+    BOOL IsWindowVisible() const;
+    BOOL IsIconic() const;
+    void GetClientRect(LPRECT rect) const;
+    void Invalidate(BOOL bErase = TRUE);
+    void InvalidateRect(LPCRECT rect, BOOL bErase = TRUE);
+    BOOL RedrawWindow(LPCRECT rectUpdate = nullptr, CRgn* rgnUpdate = nullptr,
+                      UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    HICON SetIcon(HICON hIcon, BOOL bBigIcon);
+
+    // Takes over the dialog's control nID: its messages reach this object's map.
+    BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
+    virtual BOOL DestroyWindow();
+
+    // The object attached to a window, or null (interface thread only).
+    static CWnd* FromHandlePermanent(HWND hWnd);
+
+    // The widget side calls this for every message the window receives.
+    virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+protected:
+    virtual LRESULT DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam);
+    // Default processing of the message being handled now.
+    LRESULT Default();
+
+    DECLARE_MESSAGE_MAP()
+};
+
+LRESULT SendMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+BOOL PostMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+inline LRESULT SendMessage(HWND h, UINT m, WPARAM w, LPARAM l) { return SendMessageW(h, m, w, l); }
+inline BOOL PostMessage(HWND h, UINT m, WPARAM w, LPARAM l) { return PostMessageW(h, m, w, l); }
+BOOL IsWindow(HWND hWnd);
+HWND GetDlgItem(HWND hDlg, int nIDDlgItem);
+
+// True on the thread that owns every window.
+bool AfxIsInterfaceThread();

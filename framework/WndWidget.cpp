@@ -1,0 +1,166 @@
+#include "WndWidget.h"
+
+#include <QAbstractButton>
+#include <QCoreApplication>
+#include <QIcon>
+#include <QDialog>
+#include <QLabel>
+#include <QPainter>
+
+#include <cwchar>
+#include <mutex>
+#include <unordered_map>
+
+#include "Gdi.h"
+
+namespace {
+std::mutex g_handleMutex;
+std::unordered_map<HWND, WndCore*> g_handles;
+uintptr_t g_nextHandle = 0x100;
+
+// The message being handled on the interface thread, for CWnd::Default.
+struct CurrentMessage {
+    WndCore* core;
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+thread_local const CurrentMessage* t_current = nullptr;
+}  // namespace
+
+QEvent::Type AfxMessageEvent::EventType() {
+    static const int type = QEvent::registerEventType();
+    return static_cast<QEvent::Type>(type);
+}
+
+WndCore::WndCore(QWidget* self, int id) : m_pSelf(self), m_nID(id) {
+    self->setProperty("afxControlId", id);  // lets tools and tests find a control by its id
+    std::lock_guard lock(g_handleMutex);
+    g_nextHandle += 4;
+    m_hWnd = reinterpret_cast<HWND>(g_nextHandle);
+    g_handles.emplace(m_hWnd, this);
+}
+
+WndCore::~WndCore() {
+    {
+        std::lock_guard lock(g_handleMutex);
+        g_handles.erase(m_hWnd);
+    }
+    Detach();
+}
+
+void WndCore::Attach(CWnd* pWnd) {
+    m_pWnd = pWnd;
+    if (pWnd) pWnd->m_hWnd = m_hWnd;
+}
+
+void WndCore::Detach() {
+    if (m_pWnd) m_pWnd->m_hWnd = nullptr;
+    m_pWnd = nullptr;
+}
+
+WndCore* WndCore::FromHandle(HWND hWnd) {
+    std::lock_guard lock(g_handleMutex);
+    auto it = g_handles.find(hWnd);
+    return it == g_handles.end() ? nullptr : it->second;
+}
+
+WndCore* WndCore::FromWidget(QWidget* w) { return dynamic_cast<WndCore*>(w); }
+
+bool WndCore::Post(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
+    // Held while posting so the window cannot be destroyed in between.
+    std::lock_guard lock(g_handleMutex);
+    auto it = g_handles.find(hWnd);
+    if (it == g_handles.end()) return false;
+    QCoreApplication::postEvent(it->second->Widget(), new AfxMessageEvent(message, wParam, lParam));
+    return true;
+}
+
+LRESULT WndCore::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
+    CurrentMessage current{this, message, wParam, lParam};
+    const CurrentMessage* saved = t_current;
+    t_current = &current;
+    LRESULT result = m_pWnd ? m_pWnd->WindowProc(message, wParam, lParam)
+                            : DefProc(message, wParam, lParam);
+    t_current = saved;
+    return result;
+}
+
+LRESULT AfxDefaultOfCurrentMessage(const CWnd* pWnd) {
+    if (!t_current || !t_current->core || t_current->core->Attached() != pWnd) return 0;
+    return t_current->core->DefProc(t_current->message, t_current->wParam, t_current->lParam);
+}
+
+static QString TextOf(QWidget* w) {
+    if (auto* label = qobject_cast<QLabel*>(w)) return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(w)) return button->text();
+    if (w->isWindow()) return w->windowTitle();
+    return w->property("afxWindowText").toString();
+}
+
+static void SetTextOf(QWidget* w, const QString& text) {
+    if (auto* label = qobject_cast<QLabel*>(w)) label->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(text);
+    else if (w->isWindow()) w->setWindowTitle(text);
+    else w->setProperty("afxWindowText", text);
+}
+
+LRESULT WndCore::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_SETTEXT: {
+        auto* text = reinterpret_cast<const wchar_t*>(lParam);
+        SetTextOf(m_pSelf, text ? QString::fromWCharArray(text) : QString());
+        return TRUE;
+    }
+    case WM_GETTEXTLENGTH:
+        return TextOf(m_pSelf).toStdWString().size();
+    case WM_GETTEXT: {
+        auto* buffer = reinterpret_cast<wchar_t*>(lParam);
+        if (!buffer || wParam == 0) return 0;
+        std::wstring text = TextOf(m_pSelf).toStdWString();
+        size_t n = std::min<size_t>(text.size(), wParam - 1);
+        std::wmemcpy(buffer, text.data(), n);
+        buffer[n] = L'\0';
+        return static_cast<LRESULT>(n);
+    }
+    case BM_GETCHECK: {
+        auto* button = qobject_cast<QAbstractButton*>(m_pSelf);
+        return button && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+    }
+    case BM_SETCHECK:
+        if (auto* button = qobject_cast<QAbstractButton*>(m_pSelf)) button->setChecked(wParam == BST_CHECKED);
+        return 0;
+    case WM_ERASEBKGND: {
+        auto* dc = reinterpret_cast<CDC*>(wParam);
+        if (dc && dc->GetPainter() && m_pCurrentPaint)
+            dc->GetPainter()->fillRect(m_pCurrentPaint->rect(), m_pSelf->palette().color(m_pSelf->backgroundRole()));
+        return TRUE;
+    }
+    case WM_PAINT:
+        if (m_pCurrentPaint) BasePaint(m_pCurrentPaint);
+        return 0;
+    case WM_SETICON:
+        if (auto* icon = reinterpret_cast<QIcon*>(lParam)) m_pSelf->setWindowIcon(*icon);
+        return 0;
+    default:
+        return 0;
+    }
+}
+
+bool WndCore::HandleEvent(QEvent* e) {
+    if (e->type() != AfxMessageEvent::EventType()) return false;
+    auto* m = static_cast<AfxMessageEvent*>(e);
+    Dispatch(m->message, m->wParam, m->lParam);
+    return true;
+}
+
+void WndCore::HandlePaint(QPaintEvent* e) {
+    QPaintEvent* saved = m_pCurrentPaint;
+    m_pCurrentPaint = e;
+    Dispatch(WM_PAINT, 0, 0);
+    m_pCurrentPaint = saved;
+}
+
+void WndCore::HandleResize(QResizeEvent* e) {
+    Dispatch(WM_SIZE, SIZE_RESTORED, MAKELPARAM(e->size().width(), e->size().height()));
+}

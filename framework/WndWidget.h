@@ -1,0 +1,85 @@
+#pragma once
+// The widget side of a window: every window the layer makes is a Qt widget
+// that also carries a WndCore, which owns the window's handle and turns
+// toolkit events into the messages the program's classes expect.
+#include <QEvent>
+#include <QPaintEvent>
+#include <QResizeEvent>
+#include <QWidget>
+
+#include "Wnd.h"
+
+class CDC;
+
+// A message queued by PostMessage, delivered on the interface thread.
+class AfxMessageEvent : public QEvent {
+public:
+    static QEvent::Type EventType();
+    AfxMessageEvent(UINT m, WPARAM w, LPARAM l) : QEvent(EventType()), message(m), wParam(w), lParam(l) {}
+    UINT message;
+    WPARAM wParam;
+    LPARAM lParam;
+};
+
+class WndCore {
+public:
+    WndCore(QWidget* self, int id);
+    virtual ~WndCore();
+    WndCore(const WndCore&) = delete;
+    WndCore& operator=(const WndCore&) = delete;
+
+    HWND Handle() const { return m_hWnd; }
+    int Id() const { return m_nID; }
+    QWidget* Widget() const { return m_pSelf; }
+    CWnd* Attached() const { return m_pWnd; }
+    void Attach(CWnd* pWnd);
+    void Detach();
+
+    // The window procedure: the attached object's map, else the default.
+    LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    // The window class's own processing of a message.
+    virtual LRESULT DefProc(UINT message, WPARAM wParam, LPARAM lParam);
+
+    // The painter of the paint now in progress (null outside a paint).
+    class QPainter* PaintPainter() const { return m_pPaintPainter; }
+    void SetPaintPainter(class QPainter* p) { m_pPaintPainter = p; }
+    QPaintEvent* CurrentPaint() const { return m_pCurrentPaint; }
+
+    static WndCore* FromHandle(HWND hWnd);  // interface thread only
+    static WndCore* FromWidget(QWidget* w);
+
+    // Every handle that was ever registered stays unique, so a stale handle
+    // never reaches a newer window. Posting is safe from any thread.
+    static bool Post(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+
+protected:
+    bool HandleEvent(QEvent* e);                 // posted messages
+    void HandlePaint(QPaintEvent* e);            // WM_ERASEBKGND + WM_PAINT
+    void HandleResize(QResizeEvent* e);          // WM_SIZE
+    virtual void BasePaint(QPaintEvent* e) = 0;  // the toolkit's own painting
+    QPaintEvent* m_pCurrentPaint = nullptr;
+
+private:
+    QWidget* m_pSelf;
+    int m_nID;
+    HWND m_hWnd;
+    CWnd* m_pWnd = nullptr;
+    class QPainter* m_pPaintPainter = nullptr;
+};
+
+template <class Base>
+class WndWidget : public Base, public WndCore {
+public:
+    template <class... Args>
+    explicit WndWidget(int id, Args&&... args)
+        : Base(std::forward<Args>(args)...), WndCore(this, id) {}
+
+protected:
+    bool event(QEvent* e) override { return HandleEvent(e) || Base::event(e); }
+    void paintEvent(QPaintEvent* e) override { HandlePaint(e); }
+    void resizeEvent(QResizeEvent* e) override {
+        Base::resizeEvent(e);
+        HandleResize(e);
+    }
+    void BasePaint(QPaintEvent* e) override { Base::paintEvent(e); }
+};

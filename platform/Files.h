@@ -1,0 +1,57 @@
+#pragma once
+// File calls of the system, on POSIX: the temporary folder, file size, moving
+// and stamping a file, and creating the temporary file.
+#include <cstdint>
+#include <cstdio>
+
+#include "WinTypes.h"
+
+typedef void* HANDLE;
+#define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
+
+#define GENERIC_READ 0x80000000u
+#define FILE_SHARE_READ 0x00000001u
+#define OPEN_EXISTING 3u
+#define FILE_FLAG_SEQUENTIAL_SCAN 0x08000000u
+
+// $TMPDIR when set and not empty, else /tmp, always ending in '/'.
+// Returns the length written without the terminator; when the buffer is too
+// small, the size needed including the terminator (nothing written);
+// 0 when the folder does not fit the platform's path limit.
+DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer);
+
+// Opens an existing file for reading (the only use the system has for it).
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void* security, DWORD disposition,
+                   DWORD flags, HANDLE templateFile);
+BOOL GetFileSizeEx(HANDLE file, int64_t* size);
+BOOL CloseHandle(HANDLE handle);
+
+// Owns one handle from CreateFileA and closes it (as ATL's CHandle).
+class CHandle {
+public:
+    explicit CHandle(HANDLE h = INVALID_HANDLE_VALUE) : m_h(h) {}
+    ~CHandle() { Close(); }
+    CHandle(const CHandle&) = delete;
+    CHandle& operator=(const CHandle&) = delete;
+    operator HANDLE() const { return m_h; }
+    void Close();
+
+private:
+    HANDLE m_h;
+};
+
+// Moves a file and never replaces an existing destination. Across file
+// systems: a copy that keeps both file times, then the source is removed; a
+// failed copy leaves no destination behind.
+BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath);
+
+struct __utimbuf64 {
+    int64_t actime;
+    int64_t modtime;
+};
+// Sets access and modification time (seconds since 1970-01-01 UTC); 0 on success, -1 on failure.
+int _utime64(const char* path, const __utimbuf64* times);
+
+// fopen for the temporary file that never follows a symbolic link at the path
+// ("wb": create or truncate). Null when the file cannot be opened.
+FILE* fopen_nofollow(const char* path, const char* mode);

@@ -1,0 +1,139 @@
+// Modal runs, their endings and their keys, across threads.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QWidget>
+
+#include <atomic>
+#include <functional>
+#include <thread>
+
+#include "framework/Dialog.h"
+#include "tests/support/DialogDriver.h"
+
+using namespace testsupport;
+
+namespace {
+
+class TestDialog : public CDialog {
+public:
+    explicit TestDialog(UINT id = 500) : CDialog(id) {}
+    std::function<void(TestDialog&)> onInit;
+    BOOL OnInitDialog() override {
+        CDialog::OnInitDialog();
+        if (onInit) onInit(*this);
+        return TRUE;
+    }
+};
+
+struct Answer {
+    const char* name;
+    std::function<void(QWidget*)> act;
+    INT_PTR expected;
+};
+
+class ModalAnswer : public testing::TestWithParam<Answer> {};
+
+TEST_P(ModalAnswer, EndsTheRunWithTheButtonsId) {
+    TestDialog dlg;
+    WhenShown("甲", GetParam().act);
+    EXPECT_EQ(dlg.DoModal(), GetParam().expected);
+    EXPECT_EQ(dlg.GetSafeHwnd(), nullptr) << "the window is gone once the run returns";
+    EXPECT_EQ(FindWindow("甲"), nullptr);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Keys, ModalAnswer,
+    testing::Values(Answer{"EnterPressesTheDefaultButton", [](QWidget* w) { PressKey(w, Qt::Key_Return); }, IDOK},
+                    Answer{"EscapeCancels", [](QWidget* w) { PressKey(w, Qt::Key_Escape); }, IDCANCEL},
+                    Answer{"CloseBoxCancels", [](QWidget* w) { CloseBox(w); }, IDCANCEL},
+                    Answer{"CancelButton", [](QWidget* w) { ClickButton(w, "取消"); }, IDCANCEL},
+                    Answer{"OkButton", [](QWidget* w) { ClickButton(w, "好"); }, IDOK}),
+    [](const testing::TestParamInfo<Answer>& p) { return p.param.name; });
+
+TEST(Dialog, EnterWithoutAnyButtonSendsIdOk) {
+    TestDialog dlg(502);
+    WhenShown("丙", [](QWidget* w) { PressKey(w, Qt::Key_Enter); });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+}
+
+TEST(Dialog, EnterPressesTheFocusedPushButton) {
+    TestDialog dlg;
+    WhenShown("甲", [](QWidget* w) {
+        for (QWidget* c : w->findChildren<QWidget*>())
+            if (c->property("afxControlId").toInt() == IDCANCEL) c->setFocus();
+        PressKey(w, Qt::Key_Return);
+    });
+    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
+}
+
+TEST(Dialog, MissingTemplateAnswersMinusOneWithoutAWindow) {
+    TestDialog dlg(999);
+    bool initialised = false;
+    dlg.onInit = [&](TestDialog&) { initialised = true; };
+    EXPECT_EQ(dlg.DoModal(), -1);
+    EXPECT_FALSE(initialised);
+}
+
+TEST(Dialog, EndDialogFromAWorkerEndsTheRun) {
+    TestDialog dlg;
+    std::thread worker;
+    dlg.onInit = [&](TestDialog& d) { worker = std::thread([&d] { d.EndDialog(7); }); };
+    EXPECT_EQ(dlg.DoModal(), 7);
+    worker.join();
+}
+
+TEST(Dialog, EndDialogInsideInitDialogNeverShowsTheWindow) {
+    TestDialog dlg;
+    bool everShown = false;
+    dlg.onInit = [&](TestDialog& d) { d.EndDialog(5); };
+    WhenShown("甲", [&](QWidget*) { everShown = true; }, 200);
+    EXPECT_EQ(dlg.DoModal(), 5);
+    QApplication::processEvents();
+    EXPECT_FALSE(everShown);
+}
+
+TEST(Dialog, WorkerRunsADialogAndWaitsForTheAnswer) {
+    // The worker's dialog and one of the interface thread are open together
+    // and are answered in the opposite order of their opening.
+    TestDialog main(500);
+    std::atomic<INT_PTR> workerAnswer{0};
+    INT_PTR nestedAnswer = 0;
+    std::thread worker;
+    main.onInit = [&](TestDialog&) {
+        worker = std::thread([&] {
+            TestDialog fromWorker(501);
+            workerAnswer = fromWorker.DoModal();
+        });
+    };
+    WhenShown("乙", [&](QWidget* workerWindow) {
+        WhenShown("丙", [&](QWidget* nestedWindow) {
+            PressKey(workerWindow, Qt::Key_Escape);
+            PumpUntil([&] { return workerAnswer != 0; });
+            PressKey(nestedWindow, Qt::Key_Return);
+        });
+        TestDialog nested(502);
+        nestedAnswer = nested.DoModal();
+        main.EndDialog(3);
+    });
+    EXPECT_EQ(main.DoModal(), 3);
+    worker.join();
+    EXPECT_EQ(workerAnswer.load(), IDCANCEL);
+    EXPECT_EQ(nestedAnswer, IDOK);
+}
+
+TEST(Dialog, EndingTheOuterDialogEndsARunOpenedInsideIt) {
+    TestDialog outer(500);
+    INT_PTR innerAnswer = 0;
+    std::thread worker;
+    WhenShown("甲", [&](QWidget*) {
+        WhenShown("乙", [&](QWidget*) { worker = std::thread([&] { outer.EndDialog(4); }); });
+        TestDialog inner(501);
+        innerAnswer = inner.DoModal();
+    });
+    EXPECT_EQ(outer.DoModal(), 4);
+    worker.join();
+    EXPECT_EQ(innerAnswer, IDCANCEL);
+}
+
+}  // namespace

@@ -1,0 +1,260 @@
+// Message maps, posted and sent messages, and the messages of a taken-over control.
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QImage>
+#include <QLabel>
+#include <QWidget>
+
+#include <thread>
+#include <vector>
+
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "framework/Gdi.h"
+#include "framework/MsgBox.h"
+#include "framework/WinApp.h"
+#include "tests/support/DialogDriver.h"
+
+using namespace testsupport;
+
+namespace {
+
+const UINT WM_TICK = WM_USER + 5;
+const UINT WM_DOUBLE = WM_USER + 6;
+
+class BaseDialog : public CDialog {
+public:
+    BaseDialog() : CDialog(500) {}
+    std::vector<WPARAM> ticks;
+    bool allOnInterfaceThread = true;
+
+protected:
+    void OnBaseCancel() { EndDialog(10); }
+    LRESULT OnTick(WPARAM wParam, LPARAM) {
+        ticks.push_back(wParam);
+        allOnInterfaceThread = allOnInterfaceThread && AfxIsInterfaceThread();
+        return 0;
+    }
+    LRESULT OnDouble(WPARAM wParam, LPARAM) {
+        allOnInterfaceThread = allOnInterfaceThread && AfxIsInterfaceThread();
+        return static_cast<LRESULT>(wParam * 2);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(BaseDialog, CDialog)
+    ON_BN_CLICKED(IDCANCEL, OnBaseCancel)
+    ON_MESSAGE(WM_TICK, OnTick)
+    ON_MESSAGE(WM_DOUBLE, OnDouble)
+END_MESSAGE_MAP()
+
+class DerivedDialog : public BaseDialog {
+protected:
+    void OnDerivedCancel() { EndDialog(20); }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(DerivedDialog, BaseDialog)
+    ON_BN_CLICKED(IDCANCEL, OnDerivedCancel)
+END_MESSAGE_MAP()
+
+TEST(MessageMap, DerivedTableAnswersBeforeItsBase) {
+    DerivedDialog derived;
+    WhenShown("甲", [](QWidget* w) { PressKey(w, Qt::Key_Escape); });
+    EXPECT_EQ(derived.DoModal(), 20);
+
+    BaseDialog base;
+    WhenShown("甲", [](QWidget* w) { CloseBox(w); });
+    EXPECT_EQ(base.DoModal(), 10);
+}
+
+TEST(MessageMap, UnlistedCommandsFallToTheBaseClassTables) {
+    DerivedDialog derived;
+    WhenShown("甲", [](QWidget* w) { PressKey(w, Qt::Key_Return); });
+    EXPECT_EQ(derived.DoModal(), IDOK) << "IDOK reaches the dialog's own OnOK";
+}
+
+TEST(Messages, PostsFromAWorkerArriveInOrderOnTheInterfaceThread) {
+    BaseDialog dlg;
+    std::thread worker;
+    WhenShown("甲", [&](QWidget*) {
+        HWND hWnd = dlg.GetSafeHwnd();
+        worker = std::thread([hWnd, &dlg] {
+            for (WPARAM i = 0; i < 2000; ++i) EXPECT_TRUE(::PostMessage(hWnd, WM_TICK, i, 0));
+            dlg.EndDialog(IDOK);
+        });
+    });
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    worker.join();
+    ASSERT_EQ(dlg.ticks.size(), 2000u);
+    for (WPARAM i = 0; i < 2000; ++i) ASSERT_EQ(dlg.ticks[i], i);
+    EXPECT_TRUE(dlg.allOnInterfaceThread);
+}
+
+TEST(Messages, PostingToADestroyedWindowFailsQuietly) {
+    BaseDialog dlg;
+    HWND hWnd = nullptr;
+    WhenShown("甲", [&](QWidget* w) {
+        hWnd = dlg.GetSafeHwnd();
+        PressKey(w, Qt::Key_Return);
+    });
+    dlg.DoModal();
+    ASSERT_NE(hWnd, nullptr);
+    EXPECT_FALSE(::IsWindow(hWnd));
+    std::thread([hWnd] { EXPECT_FALSE(::PostMessage(hWnd, WM_TICK, 1, 0)); }).join();
+    QApplication::processEvents();
+    EXPECT_TRUE(dlg.ticks.empty());
+}
+
+TEST(Messages, SendFromAWorkerWaitsForTheHandlersResult) {
+    BaseDialog dlg;
+    std::thread worker;
+    LRESULT answer = 0;
+    WhenShown("甲", [&](QWidget*) {
+        worker = std::thread([&] {
+            answer = dlg.SendMessage(WM_DOUBLE, 21, 0);
+            dlg.EndDialog(IDOK);
+        });
+    });
+    dlg.DoModal();
+    worker.join();
+    EXPECT_EQ(answer, 42);
+    EXPECT_TRUE(dlg.allOnInterfaceThread);
+}
+
+// A progress control taken over by an object whose map paints it and keeps
+// its own caption.
+class PaintedCtrl : public CProgressCtrl {
+public:
+    int erases = 0;
+    int lastWidth = -1, lastHeight = -1;
+    CString caption;
+
+protected:
+    void OnPaint() {
+        CPaintDC dc(this);
+        CRect rect;
+        GetClientRect(&rect);
+        dc.FillSolidRect(&rect, RGB(255, 0, 0));
+    }
+    BOOL OnEraseBkgnd(CDC*) {
+        ++erases;
+        return TRUE;
+    }
+    void OnSize(UINT, int cx, int cy) {
+        lastWidth = cx;
+        lastHeight = cy;
+    }
+    LRESULT OnSetText(WPARAM, LPARAM lParam) {
+        LRESULT r = Default();
+        caption = reinterpret_cast<LPCWSTR>(lParam);
+        return r;
+    }
+    LRESULT OnGetText(WPARAM wParam, LPARAM lParam) {
+        std::wstring answer = L"map:" + caption;
+        auto* buffer = reinterpret_cast<wchar_t*>(lParam);
+        size_t n = std::min<size_t>(answer.size(), wParam - 1);
+        answer.copy(buffer, n);
+        buffer[n] = L'\0';
+        return static_cast<LRESULT>(n);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(PaintedCtrl, CProgressCtrl)
+    ON_WM_PAINT()
+    ON_WM_ERASEBKGND()
+    ON_WM_SIZE()
+    ON_MESSAGE(WM_SETTEXT, OnSetText)
+    ON_MESSAGE(WM_GETTEXT, OnGetText)
+END_MESSAGE_MAP()
+
+class ControlDialog : public CDialog {
+public:
+    ControlDialog() : CDialog(500) {}
+    PaintedCtrl m_ctl;
+    CStatic m_name;
+    CButton m_check;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override {
+        DDX_Control(pDX, 1000, m_ctl);
+        DDX_Control(pDX, 1003, m_name);
+        DDX_Control(pDX, 1001, m_check);
+    }
+};
+
+QWidget* Child(QWidget* w, int id) {
+    for (QWidget* c : w->findChildren<QWidget*>())
+        if (c->property("afxControlId").toInt() == id) return c;
+    return nullptr;
+}
+
+TEST(Controls, TakenOverControlGetsItsMessagesThroughItsMap) {
+    ControlDialog dlg;
+    CString text, nameText;
+    QImage painted, label;
+    int checkBefore = -1, checkAfter = -1;
+    WhenShown("甲", [&](QWidget* w) {
+        dlg.m_ctl.SetWindowText(L"标题");
+        wchar_t buffer[64] = {};
+        dlg.m_ctl.SendMessage(WM_GETTEXT, 64, reinterpret_cast<LPARAM>(buffer));
+        text = buffer;
+        dlg.m_name.SetWindowText(L"新名字");
+        dlg.m_name.GetWindowText(nameText);
+        Child(w, 1000)->resize(150, 30);
+        painted = Child(w, 1000)->grab().toImage();
+        label = Child(w, 1003)->grab().toImage();
+        checkBefore = dlg.m_check.GetCheck();
+        ClickButton(w, "查");
+        checkAfter = dlg.m_check.GetCheck();
+        PressKey(w, Qt::Key_Escape);
+    });
+    dlg.DoModal();
+    EXPECT_EQ(dlg.m_ctl.caption, L"标题");
+    EXPECT_EQ(text, L"map:标题") << "the map's WM_GETTEXT answers, not the window text";
+    EXPECT_EQ(nameText, L"新名字") << "a control without entries keeps the default processing";
+    EXPECT_EQ(dlg.m_ctl.lastWidth, 150);
+    EXPECT_EQ(dlg.m_ctl.lastHeight, 30);
+    EXPECT_GT(dlg.m_ctl.erases, 0);
+    ASSERT_FALSE(painted.isNull());
+    EXPECT_EQ(painted.pixelColor(75, 15), QColor(255, 0, 0));
+    ASSERT_FALSE(label.isNull());
+    EXPECT_NE(label.pixelColor(1, 1), QColor(255, 0, 0));
+    EXPECT_EQ(checkBefore, BST_UNCHECKED);
+    EXPECT_EQ(checkAfter, BST_CHECKED);
+    EXPECT_EQ(dlg.m_ctl.GetSafeHwnd(), nullptr) << "the control lets go of its window with the dialog";
+}
+
+TEST(MessageBox, ShowsTheTextUnderTheApplicationTitleWithOneOkButton) {
+    QString shownText;
+    int buttons = 0;
+    WhenShown(QString::fromWCharArray(AfxGetAppName()), [&](QWidget* w) {
+        for (auto* l : w->findChildren<QLabel*>()) shownText += l->text();
+        buttons = static_cast<int>(w->findChildren<QAbstractButton*>().size());
+        PressKey(w, Qt::Key_Return);
+    });
+    EXPECT_EQ(AfxMessageBox(L"出错了"), IDOK);
+    EXPECT_TRUE(shownText.contains("出错了"));
+    EXPECT_EQ(buttons, 1);
+    EXPECT_EQ(QString::fromWCharArray(AfxGetAppName()), "framework_tests");
+}
+
+TEST(Resources, StringsComeFromTheModuleInForceOnly) {
+    CString s;
+    EXPECT_TRUE(s.LoadString(7));
+    EXPECT_EQ(s, L"七");
+    EXPECT_FALSE(s.LoadString(8));
+    EXPECT_TRUE(s.empty());
+    const AFX_RESOURCE_MODULE empty = {};
+    AfxSetResourceHandle(&empty);
+    EXPECT_FALSE(s.LoadString(7)) << "no fall-back to the program's own module";
+    CDialog dlg(500);
+    EXPECT_EQ(dlg.DoModal(), -1);
+    AfxSetResourceHandle(nullptr);
+    EXPECT_NE(AfxFindDialogTemplate(500), nullptr);
+}
+
+}  // namespace

@@ -1,0 +1,493 @@
+#include <cerrno>
+#include <climits>
+#include <cstdlib>
+#include <cstring>
+#include <dirent.h>
+#include <fcntl.h>
+#include <filesystem>
+#include <fstream>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <sstream>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include "platform/Files.h"
+
+namespace {
+
+// A fresh folder under `base`, removed with everything in it at the end.
+class TempDir {
+public:
+    explicit TempDir(const std::string& base = "/tmp")
+    {
+        std::string pattern = base + "/platform-test-XXXXXX";
+        if (mkdtemp(pattern.data()))
+            m_path = pattern;
+    }
+    ~TempDir()
+    {
+        if (!m_path.empty()) {
+            std::error_code ignored;
+            std::filesystem::remove_all(m_path, ignored);
+        }
+    }
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    bool ok() const { return !m_path.empty(); }
+    std::string path(const std::string& name) const { return m_path + "/" + name; }
+    const std::string& root() const { return m_path; }
+
+private:
+    std::string m_path;
+};
+
+// Sets or clears TMPDIR for one test and restores it afterwards.
+class TmpdirScope {
+public:
+    explicit TmpdirScope(const char* value)
+    {
+        if (const char* old = std::getenv("TMPDIR"))
+            m_previous = old;
+        if (value)
+            setenv("TMPDIR", value, 1);
+        else
+            unsetenv("TMPDIR");
+    }
+    ~TmpdirScope()
+    {
+        if (m_previous)
+            setenv("TMPDIR", m_previous->c_str(), 1);
+        else
+            unsetenv("TMPDIR");
+    }
+    TmpdirScope(const TmpdirScope&) = delete;
+    TmpdirScope& operator=(const TmpdirScope&) = delete;
+
+private:
+    std::optional<std::string> m_previous;
+};
+
+struct FileCloser {
+    void operator()(FILE* f) const { std::fclose(f); }
+};
+using FilePtr = std::unique_ptr<FILE, FileCloser>;
+
+void WriteFile(const std::string& path, const std::string& content)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+}
+
+std::string ReadFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool Exists(const std::string& path)
+{
+    struct stat st {};
+    return lstat(path.c_str(), &st) == 0;
+}
+
+std::string TempPath()
+{
+    char buffer[PATH_MAX + 1];
+    const DWORD n = GetTempPathA(sizeof buffer, buffer);
+    return n == 0 ? std::string("<failed>") : std::string(buffer, n);
+}
+
+size_t OpenDescriptorCount()
+{
+    size_t count = 0;
+    if (DIR* d = opendir("/proc/self/fd")) {
+        while (readdir(d))
+            ++count;
+        closedir(d);
+    }
+    return count;
+}
+
+// ---- GetTempPathA
+
+TEST(GetTempPath, FollowsTmpdirAndEndsWithSlash)
+{
+    {
+        TmpdirScope env(nullptr);
+        EXPECT_EQ(TempPath(), "/tmp/");
+    }
+    {
+        TmpdirScope env("");
+        EXPECT_EQ(TempPath(), "/tmp/");
+    }
+    {
+        TmpdirScope env("/var/scratch/");
+        EXPECT_EQ(TempPath(), "/var/scratch/");
+    }
+    {
+        TmpdirScope env("/var/scratch");
+        EXPECT_EQ(TempPath(), "/var/scratch/");
+    }
+}
+
+TEST(GetTempPath, ShortBufferGetsTheSizeWithTerminatorAndStaysUntouched)
+{
+    TmpdirScope env("/abc");
+    EXPECT_EQ(GetTempPathA(0, nullptr), 6u);
+
+    char buffer[8];
+    std::memset(buffer, '#', sizeof buffer);
+    EXPECT_EQ(GetTempPathA(5, buffer), 6u);
+    EXPECT_EQ(std::string(buffer, sizeof buffer), std::string(8, '#'));
+
+    EXPECT_EQ(GetTempPathA(6, buffer), 5u);
+    EXPECT_STREQ(buffer, "/abc/");
+}
+
+TEST(GetTempPath, FolderMustFitThePathLimit)
+{
+    std::string buffer(PATH_MAX + 8, '\0');
+    // With the slash added this is exactly the longest path the system takes.
+    const std::string longest = "/" + std::string(PATH_MAX - 3, 'a');
+    {
+        TmpdirScope env(longest.c_str());
+        EXPECT_EQ(GetTempPathA(static_cast<DWORD>(buffer.size()), buffer.data()),
+                  static_cast<DWORD>(PATH_MAX - 1));
+        EXPECT_EQ(std::string(buffer.c_str()), longest + "/");
+    }
+    {
+        const std::string tooLong = longest + "a";
+        TmpdirScope env(tooLong.c_str());
+        EXPECT_EQ(GetTempPathA(static_cast<DWORD>(buffer.size()), buffer.data()), 0u);
+        EXPECT_EQ(GetTempPathA(0, nullptr), 0u);
+    }
+}
+
+// ---- CreateFileA and the file size
+
+HANDLE OpenForReading(const std::string& path)
+{
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+}
+
+TEST(CreateFile, SizeOfEmptyAndOfSmallFile)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    WriteFile(dir.path("empty"), "");
+    WriteFile(dir.path("five"), "hello");
+
+    int64_t size = -1;
+    CHandle empty(OpenForReading(dir.path("empty")));
+    ASSERT_NE(static_cast<HANDLE>(empty), INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(GetFileSizeEx(empty, &size));
+    EXPECT_EQ(size, 0);
+
+    CHandle five(OpenForReading(dir.path("five")));
+    ASSERT_NE(static_cast<HANDLE>(five), INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(GetFileSizeEx(five, &size));
+    EXPECT_EQ(size, 5);
+}
+
+TEST(CreateFile, SizeBeyondFourGigabytes)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string path = dir.path("sparse");
+    const off_t expected = (off_t{5} << 30) + 3;
+    {
+        const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
+        ASSERT_GE(fd, 0);
+        const int r = ftruncate(fd, expected);
+        const int err = errno;
+        close(fd);
+        if (r != 0)
+            GTEST_SKIP() << "the file system refused a sparse 5 GiB file: " << std::strerror(err);
+    }
+    CHandle file(OpenForReading(path));
+    ASSERT_NE(static_cast<HANDLE>(file), INVALID_HANDLE_VALUE);
+    int64_t size = 0;
+    ASSERT_TRUE(GetFileSizeEx(file, &size));
+    EXPECT_EQ(size, static_cast<int64_t>(expected));
+}
+
+TEST(CreateFile, MissingFileAndFolderDoNotOpen)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    EXPECT_EQ(OpenForReading(dir.path("absent")), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(OpenForReading(dir.root()), INVALID_HANDLE_VALUE);
+    int64_t size = 0;
+    EXPECT_FALSE(GetFileSizeEx(INVALID_HANDLE_VALUE, &size));
+    EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
+}
+
+TEST(CreateFile, HandlesReleaseTheirDescriptor)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    WriteFile(dir.path("f"), "x");
+    const size_t before = OpenDescriptorCount();
+    {
+        CHandle owned(OpenForReading(dir.path("f")));
+        ASSERT_NE(static_cast<HANDLE>(owned), INVALID_HANDLE_VALUE);
+        EXPECT_EQ(OpenDescriptorCount(), before + 1);
+    }
+    EXPECT_EQ(OpenDescriptorCount(), before);
+
+    CHandle early(OpenForReading(dir.path("f")));
+    EXPECT_EQ(OpenDescriptorCount(), before + 1);
+    early.Close();
+    EXPECT_EQ(static_cast<HANDLE>(early), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(OpenDescriptorCount(), before);
+
+    HANDLE raw = OpenForReading(dir.path("f"));
+    ASSERT_NE(raw, INVALID_HANDLE_VALUE);
+    EXPECT_TRUE(CloseHandle(raw));
+    EXPECT_EQ(OpenDescriptorCount(), before);
+}
+
+// ---- MoveFileA
+
+struct timespec At(time_t seconds, long nanoseconds)
+{
+    struct timespec t {};
+    t.tv_sec = seconds;
+    t.tv_nsec = nanoseconds;
+    return t;
+}
+
+void Stamp(const std::string& path, struct timespec atime, struct timespec mtime)
+{
+    const struct timespec times[2] = {atime, mtime};
+    ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << std::strerror(errno);
+}
+
+struct stat StatOf(const std::string& path)
+{
+    struct stat st {};
+    EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
+    return st;
+}
+
+std::string Pattern(size_t size)
+{
+    std::string s(size, '\0');
+    for (size_t i = 0; i < size; ++i)
+        s[i] = static_cast<char>((i * 131 + i / 7) & 0xFF);
+    return s;
+}
+
+TEST(MoveFile, SameFileSystemMovesAndKeepsTheTime)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string from = dir.path("from"), to = dir.path("to");
+    WriteFile(from, "payload");
+    Stamp(from, At(1000000000, 0), At(1100000000, 0));
+
+    ASSERT_TRUE(MoveFileA(from.c_str(), to.c_str()));
+    EXPECT_FALSE(Exists(from));
+    EXPECT_EQ(StatOf(to).st_mtime, 1100000000);
+    EXPECT_EQ(ReadFile(to), "payload");
+}
+
+TEST(MoveFile, SameFileSystemNeverReplaces)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string from = dir.path("from"), to = dir.path("to");
+    WriteFile(from, "new");
+    WriteFile(to, "old");
+
+    EXPECT_FALSE(MoveFileA(from.c_str(), to.c_str()));
+    EXPECT_EQ(ReadFile(to), "old");
+    EXPECT_EQ(ReadFile(from), "new");
+}
+
+TEST(MoveFile, MissingSourceOrDestinationFolderFails)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string from = dir.path("from");
+    WriteFile(from, "kept");
+
+    EXPECT_FALSE(MoveFileA(dir.path("absent").c_str(), dir.path("to").c_str()));
+    EXPECT_FALSE(Exists(dir.path("to")));
+    EXPECT_FALSE(MoveFileA(from.c_str(), dir.path("no-such-folder/to").c_str()));
+    EXPECT_EQ(ReadFile(from), "kept");
+}
+
+// One folder on /dev/shm and one under /tmp, on different file systems.
+class MoveAcross : public testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!m_memory.ok() || !m_disk.ok())
+            GTEST_SKIP() << "need writable folders in /dev/shm and /tmp";
+        if (StatOf(m_memory.root()).st_dev == StatOf(m_disk.root()).st_dev)
+            GTEST_SKIP() << "/dev/shm and /tmp are on the same file system here";
+    }
+
+    TempDir m_memory{"/dev/shm"};
+    TempDir m_disk{"/tmp"};
+};
+
+TEST_F(MoveAcross, CopiesContentAndBothTimesThenRemovesSource)
+{
+    const std::string from = m_memory.path("from"), to = m_disk.path("to");
+    const std::string content = Pattern(300 * 1024 + 17);
+    WriteFile(from, content);
+    Stamp(from, At(1200000000, 123456789), At(1300000000, 987654321));
+
+    ASSERT_TRUE(MoveFileA(from.c_str(), to.c_str()));
+    EXPECT_FALSE(Exists(from));
+    // Times first: reading the copy may move its access time.
+    const struct stat st = StatOf(to);
+    EXPECT_EQ(st.st_atim.tv_sec, 1200000000);
+    EXPECT_EQ(st.st_atim.tv_nsec, 123456789);
+    EXPECT_EQ(st.st_mtim.tv_sec, 1300000000);
+    EXPECT_EQ(st.st_mtim.tv_nsec, 987654321);
+    EXPECT_TRUE(ReadFile(to) == content) << "copied content differs";
+}
+
+TEST_F(MoveAcross, EmptyFileIsMovedToo)
+{
+    const std::string from = m_disk.path("from"), to = m_memory.path("to");
+    WriteFile(from, "");
+    ASSERT_TRUE(MoveFileA(from.c_str(), to.c_str()));
+    EXPECT_FALSE(Exists(from));
+    EXPECT_TRUE(Exists(to));
+    EXPECT_EQ(StatOf(to).st_size, 0);
+}
+
+TEST_F(MoveAcross, NeverReplacesAndKeepsSource)
+{
+    const std::string from = m_memory.path("from"), to = m_disk.path("to");
+    WriteFile(from, "new");
+    WriteFile(to, "old");
+
+    EXPECT_FALSE(MoveFileA(from.c_str(), to.c_str()));
+    EXPECT_EQ(ReadFile(to), "old");
+    EXPECT_EQ(ReadFile(from), "new");
+}
+
+TEST_F(MoveAcross, MissingDestinationFolderFailsAndKeepsSource)
+{
+    const std::string from = m_memory.path("from");
+    WriteFile(from, "kept");
+
+    EXPECT_FALSE(MoveFileA(from.c_str(), m_disk.path("no-such-folder/to").c_str()));
+    EXPECT_EQ(ReadFile(from), "kept");
+}
+
+TEST_F(MoveAcross, SymbolicLinkAtDestinationIsNotWrittenThrough)
+{
+    const std::string from = m_memory.path("from"), to = m_disk.path("to");
+    const std::string target = m_disk.path("target");
+    WriteFile(from, "new");
+    WriteFile(target, "target");
+    ASSERT_EQ(symlink(target.c_str(), to.c_str()), 0);
+
+    EXPECT_FALSE(MoveFileA(from.c_str(), to.c_str()));
+    EXPECT_EQ(ReadFile(target), "target");
+    EXPECT_EQ(ReadFile(from), "new");
+}
+
+// ---- _utime64
+
+TEST(Utime64, SetsBothTimesFromSeconds)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string path = dir.path("f");
+    WriteFile(path, "x");
+
+    const __utimbuf64 early{-1 + 14400, -1 + 14400};
+    ASSERT_EQ(_utime64(path.c_str(), &early), 0);
+    EXPECT_EQ(StatOf(path).st_mtime, 14399);
+
+    const __utimbuf64 distinct{1000, 2000};
+    ASSERT_EQ(_utime64(path.c_str(), &distinct), 0);
+    const struct stat st = StatOf(path);
+    EXPECT_EQ(st.st_atime, 1000);
+    EXPECT_EQ(st.st_mtime, 2000);
+
+    EXPECT_EQ(_utime64(dir.path("absent").c_str(), &distinct), -1);
+}
+
+TEST(Utime64, TimesPast2038)
+{
+    if (sizeof(time_t) < 8)
+        GTEST_SKIP() << "time_t is 32-bit on this build";
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string path = dir.path("f");
+    WriteFile(path, "x");
+
+    const __utimbuf64 future{4102444800, 4102444800};
+    ASSERT_EQ(_utime64(path.c_str(), &future), 0);
+    EXPECT_EQ(static_cast<int64_t>(StatOf(path).st_mtime), 4102444800);
+}
+
+// ---- fopen_nofollow
+
+TEST(FopenNofollow, CreatesAndTruncatesRegularFiles)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string path = dir.path("download.tmp");
+    {
+        FilePtr f(fopen_nofollow(path.c_str(), "wb"));
+        ASSERT_TRUE(f);
+        std::fputs("first, longer content", f.get());
+    }
+    EXPECT_EQ(ReadFile(path), "first, longer content");
+    {
+        FilePtr f(fopen_nofollow(path.c_str(), "wb"));
+        ASSERT_TRUE(f);
+        std::fputs("2nd", f.get());
+    }
+    EXPECT_EQ(ReadFile(path), "2nd");
+}
+
+TEST(FopenNofollow, PlantedSymbolicLinkIsNotFollowed)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string path = dir.path("download.tmp");
+    const std::string target = dir.path("precious");
+    WriteFile(target, "precious content");
+    ASSERT_EQ(symlink(target.c_str(), path.c_str()), 0);
+
+    FilePtr f(fopen_nofollow(path.c_str(), "wb"));
+    EXPECT_FALSE(f);
+    EXPECT_EQ(ReadFile(target), "precious content");
+
+    // A dangling link must not create its target either.
+    const std::string dangling = dir.path("dangling.tmp");
+    const std::string nowhere = dir.path("nowhere");
+    ASSERT_EQ(symlink(nowhere.c_str(), dangling.c_str()), 0);
+    FilePtr g(fopen_nofollow(dangling.c_str(), "wb"));
+    EXPECT_FALSE(g);
+    EXPECT_FALSE(Exists(nowhere));
+}
+
+TEST(FopenNofollow, PlantedFifoIsRefusedWithoutWaiting)
+{
+    TempDir dir;
+    ASSERT_TRUE(dir.ok());
+    const std::string path = dir.path("download.tmp");
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    FilePtr f(fopen_nofollow(path.c_str(), "wb"));
+    EXPECT_FALSE(f);
+}
+
+} // namespace

@@ -1,0 +1,73 @@
+#include "DialogDriver.h"
+
+#include <gtest/gtest.h>
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QElapsedTimer>
+#include <QLabel>
+#include <QTest>
+#include <QTimer>
+
+namespace testsupport {
+
+QWidget* FindWindow(const QString& caption) {
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible() && w->windowTitle() == caption) return w;
+    return nullptr;
+}
+
+void WhenShown(const QString& caption, std::function<void(QWidget*)> action, int timeoutMs) {
+    auto* timer = new QTimer(qApp);
+    auto* clock = new QElapsedTimer();
+    clock->start();
+    QObject::connect(timer, &QTimer::timeout, timer, [=] {
+        if (QWidget* w = FindWindow(caption)) {
+            timer->stop();
+            timer->deleteLater();
+            delete clock;
+            action(w);
+        } else if (clock->elapsed() > timeoutMs) {
+            timer->stop();
+            timer->deleteLater();
+            delete clock;
+            ADD_FAILURE() << "window never shown: " << caption.toStdString();
+        }
+    });
+    timer->start(5);
+}
+
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
+    QElapsedTimer clock;
+    clock.start();
+    while (!done() && clock.elapsed() < timeoutMs) QTest::qWait(5);
+    return done();
+}
+
+void PressKey(QWidget* window, int key) {
+    QWidget* target = window->focusWidget() ? window->focusWidget() : window;
+    QTest::keyClick(target, static_cast<Qt::Key>(key));
+}
+
+void ClickButton(QWidget* window, const QString& text) {
+    for (auto* b : window->findChildren<QAbstractButton*>())
+        if (b->text() == text) return QTest::mouseClick(b, Qt::LeftButton);
+    ADD_FAILURE() << "no button " << text.toStdString();
+}
+
+void CloseBox(QWidget* window) {
+    QCloseEvent e;
+    QApplication::sendEvent(window, &e);
+}
+
+QString ControlText(QWidget* window, int controlId) {
+    for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (child->property("afxControlId").toInt() != controlId) continue;
+        if (auto* label = qobject_cast<QLabel*>(child)) return label->text();
+        if (auto* button = qobject_cast<QAbstractButton*>(child)) return button->text();
+    }
+    return QString();
+}
+
+}  // namespace testsupport

@@ -1,0 +1,26 @@
+#pragma once
+// Drives dialogs as a user would: waits for a window to show, then presses
+// keys or buttons in it, from inside the modal loop that shows it.
+#include <QString>
+#include <QWidget>
+
+#include <functional>
+
+namespace testsupport {
+
+// The visible top-level window with this caption, or null.
+QWidget* FindWindow(const QString& caption);
+
+// Runs `action` once, on the interface thread, as soon as a window with this
+// caption is visible. Gives up (and fails the test) after `timeoutMs`.
+void WhenShown(const QString& caption, std::function<void(QWidget*)> action, int timeoutMs = 10000);
+
+// Processes events until `done` holds or the time runs out; answers `done()`.
+bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
+
+void PressKey(QWidget* window, int key);            // to the focused control, as a keyboard would
+void ClickButton(QWidget* window, const QString& text);
+void CloseBox(QWidget* window);                     // the caption's close box
+QString ControlText(QWidget* window, int controlId);  // text of a control by its id
+
+}  // namespace testsupport

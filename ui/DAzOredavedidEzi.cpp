@@ -1,0 +1,94 @@
+#include "DAzOredavedidEzi.h"
+
+#include "framework/Gdi.h"
+#include "framework/Thread.h"
+#include "platform/CodePage.h"
+#include "platform/Process.h"
+#include "ui/ConfirmDialogs.h"
+
+BEGIN_MESSAGE_MAP(DAzOredavedidEzi, CDialog)
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_MESSAGE(WM_DOWNLOAD_PROGRESS, OnDownloadProgress)
+    ON_BN_CLICKED(IDCANCEL, OnBnClickedCancel)
+END_MESSAGE_MAP()
+
+DAzOredavedidEzi::DAzOredavedidEzi(CStringA strUrl, CStringA strDestPath, CStringA strDictKey,
+                                   CStringA strDisplayName, CWnd* pParent)
+    : CDialog(IDD, pParent),
+      m_hIcon(AfxLoadIcon(IDR_MAINFRAME)),
+      m_nProgressMsg(WM_DOWNLOAD_PROGRESS),
+      m_strUrl(std::move(strUrl)),
+      m_strDestPath(std::move(strDestPath)),
+      m_strDictKey(std::move(strDictKey)),
+      m_strDisplayName(std::move(strDisplayName)),
+      m_bFinished(false) {
+    // "词典" in the code page in force (B4 CA B5 E4 where that is 936).
+    if (m_strDisplayName.empty()) m_strDisplayName = CW2A(L"\u8BCD\u5178");
+}
+
+DAzOredavedidEzi::~DAzOredavedidEzi() {
+    // A worker may still be inside the transfer or waiting on its error
+    // dialog: the process ends here, before this object goes away under it.
+    if (AfxGetRunningThreadCount() > 0) ExitProcess(0);
+}
+
+void DAzOredavedidEzi::DoDataExchange(CDataExchange* pDX) {
+    CDialog::DoDataExchange(pDX);
+    DDX_Control(pDX, IDC_PROGRESS, m_ctlProgress);
+    DDX_Control(pDX, IDCANCEL, m_btnCancel);
+    DDX_Control(pDX, IDC_DICT_NAME, m_stcDictName);
+}
+
+BOOL DAzOredavedidEzi::OnInitDialog() {
+    CDialog::OnInitDialog();
+    SetIcon(m_hIcon, TRUE);
+    SetIcon(m_hIcon, FALSE);
+    ShowWindow(SW_SHOW);
+    m_ctlProgress.m_nMax = 100;
+    m_ctlProgress.m_nMin = 0;
+    m_stcDictName.SetWindowText(CA2W(m_strDisplayName).c_str());
+    return TRUE;
+}
+
+void DAzOredavedidEzi::OnPaint() {
+    if (!IsIconic()) {
+        Default();
+        return;
+    }
+    CPaintDC dc(this);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(static_cast<CDC*>(&dc)), 0);
+    CRect rect;
+    GetClientRect(&rect);
+    int x = (rect.Width() - GetSystemMetrics(SM_CXICON) + 1) / 2;
+    int y = (rect.Height() - GetSystemMetrics(SM_CYICON) + 1) / 2;
+    dc.DrawIcon(x, y, m_hIcon);
+}
+
+HCURSOR DAzOredavedidEzi::OnQueryDragIcon() { return m_hIcon; }
+
+LRESULT DAzOredavedidEzi::OnDownloadProgress(WPARAM wParam, LPARAM) {
+    m_ctlProgress.SetPos(static_cast<int>(wParam));
+    return 0;
+}
+
+void DAzOredavedidEzi::OnBnClickedCancel() {
+    if (m_bFinished) {
+        OnCancel();
+        return;
+    }
+    assure_class confirm(nullptr);
+    if (confirm.DoModal() == IDOK) OnCancel();
+}
+
+void DAzOredavedidEzi::OnDownloadComplete() {}
+
+void DAzOredavedidEzi::ShowDownloadError() {
+    error_class dlg(nullptr);
+    if (dlg.DoModal() == IDOK) {
+        m_ctlProgress.m_nMax = 100;
+        m_ctlProgress.m_nMin = 0;
+        return;
+    }
+    OnCancel();
+}

@@ -1,0 +1,46 @@
+#pragma once
+// The download dialog: names the dictionary, shows the progress and carries
+// the one button that cancels, and once the package is in place, installs.
+#include <atomic>
+
+#include "framework/Controls.h"
+#include "framework/Dialog.h"
+#include "res/resource.h"
+#include "ui/TextProgressCtrl.h"
+
+// Posted by the download worker with the percentage in wParam.
+#define WM_DOWNLOAD_PROGRESS (WM_USER + 111)
+
+class DAzOredavedidEzi : public CDialog {
+public:
+    DAzOredavedidEzi(CStringA strUrl, CStringA strDestPath, CStringA strDictKey, CStringA strDisplayName,
+                     CWnd* pParent = nullptr);
+    ~DAzOredavedidEzi() override;
+
+    enum { IDD = IDD_DERAVIZIZIVU_DIALOG };
+
+    // Run by the download worker on its own thread.
+    void OnDownloadComplete();
+    void ShowDownloadError();
+
+    HICON m_hIcon;
+    CTextProgressCtrl m_ctlProgress;
+    UINT m_nProgressMsg;
+    CStringA m_strUrl;
+    CStringA m_strDestPath;
+    CStringA m_strDictKey;
+    CStringA m_strDisplayName;
+    CButton m_btnCancel;
+    std::atomic<bool> m_bFinished;
+    CStatic m_stcDictName;
+
+protected:
+    void DoDataExchange(CDataExchange* pDX) override;
+    BOOL OnInitDialog() override;
+    void OnPaint();
+    HCURSOR OnQueryDragIcon();
+    LRESULT OnDownloadProgress(WPARAM wParam, LPARAM lParam);
+    void OnBnClickedCancel();
+
+    DECLARE_MESSAGE_MAP()
+};
