@@ -1,0 +1,71 @@
+// The real program, started as the dictionary application starts it.
+#include <gtest/gtest.h>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+extern char** environ;
+
+namespace {
+
+struct Child {
+    pid_t pid = -1;
+    ~Child() {
+        if (pid > 0) {
+            kill(pid, SIGKILL);
+            waitpid(pid, nullptr, 0);
+        }
+    }
+    // The exit status, or -1 when still running after `timeout`.
+    int WaitFor(std::chrono::milliseconds timeout) {
+        auto until = std::chrono::steady_clock::now() + timeout;
+        while (std::chrono::steady_clock::now() < until) {
+            int status = 0;
+            if (waitpid(pid, &status, WNOHANG) == pid) {
+                pid = -1;
+                return WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        }
+        return -1;
+    }
+};
+
+void Start(Child& child, const std::string& program, std::vector<std::string> args) {
+    std::vector<char*> argv{const_cast<char*>(program.c_str())};
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    setenv("QT_QPA_PLATFORM", "offscreen", 1);
+    setenv("http_proxy", "http://127.0.0.1:9", 1);  // nothing leaves the machine
+    ASSERT_EQ(posix_spawn(&child.pid, DERAVIZIZIVU_BINARY, nullptr, nullptr, argv.data(), environ), 0);
+}
+
+TEST(Binary, WrongNumberOfSeparatorsEndsAtOnce) {
+    for (auto args : {std::vector<std::string>{"-a", "-b", "-c#d", "-e"},
+                      std::vector<std::string>{"-a", "-b", "-c#d", "-e", "-1", "-f"}}) {
+        Child child;
+        Start(child, DERAVIZIZIVU_BINARY, args);
+        EXPECT_EQ(child.WaitFor(std::chrono::seconds(20)), 0);
+    }
+}
+
+TEST(Binary, ProgramPathWithSpaceHyphenCountsAsASeparator) {
+    Child child;
+    Start(child, "/opt/Tarnwick -x/DeRavizizivu", {"-a", "-b", "-c#d", "-e", "-1"});
+    EXPECT_EQ(child.WaitFor(std::chrono::seconds(20)), 0);
+}
+
+TEST(Binary, GoodCommandLineKeepsTheDialogOpen) {
+    Child child;
+    Start(child, DERAVIZIZIVU_BINARY, {"-http://127.0.0.1:9/x.zip", "-/nonexistent/x.zip", "-12#345", "-名", "-1"});
+    EXPECT_EQ(child.WaitFor(std::chrono::milliseconds(1500)), -1) << "the dialog waits for its user";
+}
+
+}  // namespace
