@@ -1,12 +1,23 @@
 #include "Thread.h"
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
+#include <mutex>
 #include <memory>
 #include <system_error>
 #include <thread>
 
 namespace {
 std::atomic<int> g_running{0};
+std::mutex g_endMutex;
+std::condition_variable g_ended;
+
+void ThreadEnded() {
+    std::lock_guard lock(g_endMutex);
+    --g_running;
+    g_ended.notify_all();
+}
 std::atomic<DWORD> g_nextId{1};
 }
 
@@ -20,13 +31,18 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int, UIN
         std::thread([pfnThreadProc, pParam, owned = std::move(thread)]() mutable {
             pfnThreadProc(pParam);
             owned.reset();
-            --g_running;
+            ThreadEnded();
         }).detach();
     } catch (const std::system_error&) {
-        --g_running;
+        ThreadEnded();
         return nullptr;
     }
     return handle;
 }
 
 int AfxGetRunningThreadCount() { return g_running.load(); }
+
+BOOL AfxWaitForRunningThreads(DWORD dwMilliseconds) {
+    std::unique_lock lock(g_endMutex);
+    return g_ended.wait_for(lock, std::chrono::milliseconds(dwMilliseconds), [] { return g_running.load() == 0; });
+}

@@ -21,3 +21,6 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPri
 
 // How many threads started with AfxBeginThread have not yet returned.
 int AfxGetRunningThreadCount();
+
+// Waits up to dwMilliseconds for every such thread to return; TRUE when none runs.
+BOOL AfxWaitForRunningThreads(DWORD dwMilliseconds);

@@ -4,7 +4,14 @@
 #include "framework/Thread.h"
 #include "platform/CodePage.h"
 #include "platform/Process.h"
+#include "query/QueryPackageUrl.h"
+#include "transfer/DownloadThread.h"
+#include "transfer/Placement.h"
 #include "ui/ConfirmDialogs.h"
+
+namespace {
+const DWORD kWorkerGraceMs = 500;
+}
 
 BEGIN_MESSAGE_MAP(DAzOredavedidEzi, CDialog)
     ON_WM_PAINT()
@@ -28,9 +35,10 @@ DAzOredavedidEzi::DAzOredavedidEzi(CStringA strUrl, CStringA strDestPath, CStrin
 }
 
 DAzOredavedidEzi::~DAzOredavedidEzi() {
-    // A worker may still be inside the transfer or waiting on its error
-    // dialog: the process ends here, before this object goes away under it.
-    if (AfxGetRunningThreadCount() > 0) ExitProcess(0);
+    // A worker that is just leaving gets a moment; one still inside the
+    // transfer would reach this object after it is gone, so the process
+    // ends here instead.
+    if (!AfxWaitForRunningThreads(kWorkerGraceMs)) ExitProcess(0);
 }
 
 void DAzOredavedidEzi::DoDataExchange(CDataExchange* pDX) {
@@ -48,6 +56,8 @@ BOOL DAzOredavedidEzi::OnInitDialog() {
     m_ctlProgress.m_nMax = 100;
     m_ctlProgress.m_nMin = 0;
     m_stcDictName.SetWindowText(CA2W(m_strDisplayName).c_str());
+    QueryPackageUrl(m_strDictKey, m_strUrl);
+    AfxBeginThread(DownloadThreadProc, this, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
     return TRUE;
 }
 
@@ -81,13 +91,24 @@ void DAzOredavedidEzi::OnBnClickedCancel() {
     if (confirm.DoModal() == IDOK) OnCancel();
 }
 
-void DAzOredavedidEzi::OnDownloadComplete() {}
+void DAzOredavedidEzi::OnDownloadComplete() {
+    CStringA tempPath = MakeTempFilePath(m_strDestPath);
+    if (!VerifyAndMoveDownload(tempPath, m_strDestPath)) {
+        ShowDownloadError();
+        return;
+    }
+    CString caption;
+    caption.LoadString(IDS_DOWNLOAD_DONE);
+    m_btnCancel.SetWindowText(caption);
+    m_bFinished = true;
+}
 
 void DAzOredavedidEzi::ShowDownloadError() {
     error_class dlg(nullptr);
     if (dlg.DoModal() == IDOK) {
         m_ctlProgress.m_nMax = 100;
         m_ctlProgress.m_nMin = 0;
+        AfxBeginThread(DownloadThreadProc, this, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
         return;
     }
     OnCancel();

@@ -1,0 +1,35 @@
+#include "DownloadThread.h"
+
+#include "platform/CodePage.h"
+#include "transfer/Placement.h"
+#include "transfer/TransferRequest.h"
+#include "ui/DAzOredavedidEzi.h"
+
+namespace {
+// One attempt with the library set up; true when the transfer succeeded.
+bool Transfer(TransferRequest& request, DAzOredavedidEzi* dlg) {
+    if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) return false;
+    CurlEasy handle(curl_easy_init());
+    if (!handle) return false;
+    request.handle = handle.get();
+    int result = request.RunTransfer(dlg);
+    handle.reset();
+    request.handle = nullptr;
+    return result == 0;
+}
+}  // namespace
+
+UINT DownloadThreadProc(LPVOID pParam) {
+    auto* dlg = static_cast<DAzOredavedidEzi*>(pParam);
+    std::wstring url = CA2W(dlg->m_strUrl);
+    std::wstring localPath = CA2W(MakeTempFilePath(dlg->m_strDestPath));
+    TransferRequest request{url.c_str(), localPath.c_str(), nullptr};
+    if (Transfer(request, dlg)) {
+        curl_global_cleanup();
+        dlg->OnDownloadComplete();
+        return 1;
+    }
+    // The library stays initialised; a retry's init then does nothing.
+    dlg->ShowDownloadError();
+    return 0;
+}

@@ -1,0 +1,11 @@
+#pragma once
+// Where a download is written first, and how it reaches its destination.
+#include "framework/AfxString.h"
+
+// The temporary folder followed by the destination's file name; empty when
+// that does not fit a path buffer (the attempt then fails).
+CStringA MakeTempFilePath(const CStringA& destPath);
+
+// True when the file holds more than 1024 bytes and was moved to destPath
+// (an existing file there is never replaced).
+bool VerifyAndMoveDownload(const CStringA& tempPath, const CStringA& destPath);

@@ -1,0 +1,20 @@
+#include "Progress.h"
+
+#include <climits>
+
+#include "ui/DAzOredavedidEzi.h"
+
+std::atomic<int32_t> ProgressHighWater{0};
+
+int OnTransferProgress(void* dialog, double received, double expected) {
+    auto* dlg = static_cast<DAzOredavedidEzi*>(dialog);
+    int value = 100;  // no size known (yet)
+    if (expected > 0) {
+        double percent = received / expected * 100.0;
+        int truncated = percent >= INT_MAX ? INT_MAX : static_cast<int>(percent);
+        if (truncated >= ProgressHighWater.load()) ProgressHighWater.store(truncated);
+        value = ProgressHighWater.load();
+    }
+    ::PostMessageW(dlg->GetSafeHwnd(), dlg->m_nProgressMsg, static_cast<WPARAM>(value), 0);
+    return 0;
+}

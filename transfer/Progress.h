@@ -1,0 +1,10 @@
+#pragma once
+// The percentage the worker posts to the download dialog.
+#include <atomic>
+#include <cstdint>
+
+// The highest percentage posted so far in this process; a retry keeps it.
+extern std::atomic<int32_t> ProgressHighWater;
+
+// Posts the percentage to the dialog (the context); always answers 0.
+int OnTransferProgress(void* dialog, double received, double expected);

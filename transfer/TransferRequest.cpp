@@ -1,0 +1,65 @@
+#include "TransferRequest.h"
+
+#include "platform/CodePage.h"
+#include "platform/Files.h"
+#include "transfer/Progress.h"
+
+namespace {
+// Seconds the file's times are put ahead of the server's modification time.
+const int64_t kStampOffset = 14400;
+
+CURLcode SetTransferOptions(CURL* handle, FILE* file, CurlSlist& headers, ProgressHook* hook) {
+    CURLcode rc = curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
+    if (rc != CURLE_OK) return rc;
+    headers.reset(curl_slist_append(nullptr, "Connection: close"));
+    if ((rc = curl_easy_setopt(handle, CURLOPT_HTTPHEADER, headers.get())) != CURLE_OK) return rc;
+    if ((rc = curl_easy_setopt(handle, CURLOPT_PROGRESSFUNCTION, ProgressTrampoline)) != CURLE_OK) return rc;
+    if ((rc = curl_easy_setopt(handle, CURLOPT_NOPROGRESS, 0L)) != CURLE_OK) return rc;
+    return curl_easy_setopt(handle, CURLOPT_PROGRESSDATA, hook);
+}
+
+void StampWithServerTime(CURL* handle, const char* localPath) {
+    // The library writes a long here; -1 when the server gave no time, and
+    // that value is stamped too.
+    long fileTime = 0;
+    if (curl_easy_getinfo(handle, CURLINFO_FILETIME, &fileTime) != CURLE_OK) return;
+    __utimbuf64 times{fileTime + kStampOffset, fileTime + kStampOffset};
+    _utime64(localPath, &times);
+}
+}  // namespace
+
+int ProgressTrampoline(void* progressData, double expected, double received, double, double) {
+    auto* hook = static_cast<ProgressHook*>(progressData);
+    return hook->callback(hook->context, received, expected);
+}
+
+int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* progressContext) {
+    if (!handle || !url || !localPath) return -1;
+    CURLcode rc = curl_easy_setopt(handle, CURLOPT_URL, url);
+    if (rc != CURLE_OK) return rc;
+    // The package comes over http or https only; never from a local file.
+    if ((rc = curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https")) != CURLE_OK) return rc;
+    if ((rc = curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, std::fwrite)) != CURLE_OK) return rc;
+    FileStream file(fopen_nofollow(localPath, "wb"));
+    if (!file) return -2;
+
+    ProgressHook hook{OnTransferProgress, progressContext};
+    CurlSlist headers;
+    int result = SetTransferOptions(handle, file.get(), headers, &hook);
+    if (result == CURLE_OK) {
+        curl_easy_setopt(handle, CURLOPT_FILETIME, 1L);
+        result = curl_easy_perform(handle);
+    }
+    file.reset();
+    StampWithServerTime(handle, localPath);
+    headers.reset();
+    return result;
+}
+
+int TransferRequest::RunTransfer(void* progressContext) {
+    CStringA narrowUrl = CW2A(url ? url : L"");
+    CStringA narrowPath = CW2A(localPath ? localPath : L"");
+    int result = DownloadToFile(handle, url ? narrowUrl.c_str() : nullptr,
+                                localPath ? narrowPath.c_str() : nullptr, progressContext);
+    return result != 0 ? 3 : 0;
+}

@@ -1,0 +1,28 @@
+#pragma once
+// One HTTP GET of the package into the temporary file.
+#include "framework/AfxString.h"
+#include "transfer/CurlHandles.h"
+
+// Called by the library's progress callback with the bytes received and the
+// bytes expected; 0 lets the transfer go on.
+struct ProgressHook {
+    int (*callback)(void* context, double received, double expected);
+    void* context;
+};
+
+// The library's progress callback: hands the download figures to the hook.
+int ProgressTrampoline(void* progressData, double expected, double received, double uploadTotal,
+                       double uploadDone);
+
+// 0 on success; -1 without handle, URL or path; -2 when the local file cannot
+// be opened; otherwise the code of the first library call that failed.
+int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* progressContext);
+
+struct TransferRequest {
+    const wchar_t* url;
+    const wchar_t* localPath;
+    CURL* handle;
+
+    // 0 on success, 3 on any failure.
+    int RunTransfer(void* progressContext);
+};
