@@ -10,6 +10,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
+
 namespace testsupport {
 
 QWidget* FindWindow(const QString& caption) {
@@ -18,24 +20,24 @@ QWidget* FindWindow(const QString& caption) {
     return nullptr;
 }
 
-void WhenShown(const QString& caption, std::function<void(QWidget*)> action, int timeoutMs) {
+void WhenTrue(std::function<bool()> condition, std::function<void()> action, int timeoutMs) {
     auto* timer = new QTimer(qApp);
-    auto* clock = new QElapsedTimer();
+    auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
     QObject::connect(timer, &QTimer::timeout, timer, [=] {
-        if (QWidget* w = FindWindow(caption)) {
-            timer->stop();
-            timer->deleteLater();
-            delete clock;
-            action(w);
-        } else if (clock->elapsed() > timeoutMs) {
-            timer->stop();
-            timer->deleteLater();
-            delete clock;
-            ADD_FAILURE() << "window never shown: " << caption.toStdString();
-        }
+        bool met = condition();
+        if (!met && clock->elapsed() <= timeoutMs) return;
+        timer->stop();
+        timer->deleteLater();
+        if (met) action();
+        else ADD_FAILURE() << "condition never met";
     });
     timer->start(5);
+}
+
+void WhenShown(const QString& caption, std::function<void(QWidget*)> action, int timeoutMs) {
+    WhenTrue([caption] { return FindWindow(caption) != nullptr; },
+             [caption, action] { action(FindWindow(caption)); }, timeoutMs);
 }
 
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {

@@ -15,6 +15,9 @@ QWidget* FindWindow(const QString& caption);
 // caption is visible. Gives up (and fails the test) after `timeoutMs`.
 void WhenShown(const QString& caption, std::function<void(QWidget*)> action, int timeoutMs = 10000);
 
+// Runs `action` once, on the interface thread, as soon as `condition` holds.
+void WhenTrue(std::function<bool()> condition, std::function<void()> action, int timeoutMs = 10000);
+
 // Processes events until `done` holds or the time runs out; answers `done()`.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 

@@ -1,0 +1,324 @@
+// Whole downloads behind the real dialog: the service's answer, the transfer
+// from a loopback package server, the progress posts and the placement.
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QWidget>
+
+#include <atomic>
+#include <fstream>
+#include <sstream>
+
+#include "framework/Thread.h"
+#include "tests/support/DialogDriver.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/TempDir.h"
+#include "transfer/Placement.h"
+#include "transfer/Progress.h"
+#include "transfer/TransferRequest.h"
+#include "ui/DAzOredavedidEzi.h"
+
+using namespace testsupport;
+
+namespace {
+
+const int64_t kLastModified = 1620284889;  // 2021-05-06 07:08:09 UTC
+
+class RecordingDialog : public DAzOredavedidEzi {
+public:
+    using DAzOredavedidEzi::DAzOredavedidEzi;
+    std::vector<int> posts;
+
+protected:
+    LRESULT OnRecordProgress(WPARAM wParam, LPARAM lParam) {
+        posts.push_back(static_cast<int>(wParam));
+        return OnDownloadProgress(wParam, lParam);
+    }
+    DECLARE_MESSAGE_MAP()
+};
+
+BEGIN_MESSAGE_MAP(RecordingDialog, DAzOredavedidEzi)
+    ON_MESSAGE(WM_DOWNLOAD_PROGRESS, OnRecordProgress)
+END_MESSAGE_MAP()
+
+std::string Pattern(size_t size) {
+    std::string s(size, '\0');
+    for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 131 + 7) & 0xff);
+    return s;
+}
+
+std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+
+// One download run: a package server that is also the download service (as
+// the proxy the service is reached through), a destination folder and a
+// temporary folder of the test's own.
+class Download : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dest.Made() && tmp.Made());
+        setenv("http_proxy", server.BaseUrl().c_str(), 1);
+        setenv("no_proxy", "127.0.0.1", 1);
+        setenv("TMPDIR", tmp.Path().c_str(), 1);
+        ProgressHighWater = 0;
+    }
+    void TearDown() override { unsetenv("TMPDIR"); }
+
+    // The service names the package; the package requests get `package`.
+    void Serve(std::function<void(const HttpRequest&, HttpConnection&, int attempt)> package) {
+        server.SetHandler([this, package](const HttpRequest& request, HttpConnection& conn) {
+            if (request.target.find("dict.php") != std::string::npos) {
+                SendReply(conn, Reply{.body = server.BaseUrl() + "/packages/dict.zip"});
+                return;
+            }
+            package(request, conn, ++attempts);
+        });
+    }
+
+    void ServePackage(Reply reply) {
+        Serve([reply](const HttpRequest&, HttpConnection& conn, int) { SendReply(conn, reply); });
+    }
+
+    // Runs the dialog from the command line's values until it ends.
+    void Run(const std::string& destPath, std::function<void(RecordingDialog&)> script) {
+        RecordingDialog dlg("http://127.0.0.1:9/unused.zip", destPath, "12#345", "测试词典");
+        script(dlg);
+        dlg.DoModal();
+        ASSERT_TRUE(AfxWaitForRunningThreads(10000)) << "the worker ends with the run";
+        posts = dlg.posts;
+        finished = dlg.m_bFinished;
+    }
+
+    // Waits for the finished state, reads the button, then leaves.
+    void FinishAndLeave(RecordingDialog& dlg) {
+        WhenTrue([&dlg] { return dlg.m_bFinished.load(); }, [&dlg, this] {
+            QWidget* w = FindWindow("词典下载");
+            button = ControlText(w, IDCANCEL);
+            PressKey(w, Qt::Key_Escape);
+        });
+    }
+
+    void ExitOnError() {
+        WhenShown("错误", [this](QWidget* w) {
+            ++errors;
+            PressKey(w, Qt::Key_Escape);
+        });
+    }
+
+    LoopbackServer server;
+    TempDir dest;
+    TempDir tmp;
+    std::atomic<int> attempts{0};
+    std::vector<int> posts;
+    bool finished = false;
+    int errors = 0;
+    QString button;
+};
+
+TEST_F(Download, ServiceAnswerIsDownloadedPlacedAndStamped) {
+    std::string body = Pattern(5000);
+    ServePackage(Reply{.headers = {{"Last-Modified", HttpDate(kLastModified)}}, .body = body});
+    Run(dest / "dict.zip", [this](RecordingDialog& dlg) { FinishAndLeave(dlg); });
+
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(button, "完成");
+    struct stat st {};
+    ASSERT_EQ(stat((dest / "dict.zip").c_str(), &st), 0);  // before reading it, which moves its access time
+    EXPECT_EQ(st.st_mtime, kLastModified + 14400);
+    EXPECT_EQ(st.st_atime, kLastModified + 14400);
+    EXPECT_EQ(ReadFile(dest / "dict.zip"), body);
+    EXPECT_FALSE(Exists(tmp / "dict.zip")) << "the temporary file was moved, not copied";
+    ASSERT_FALSE(posts.empty());
+    EXPECT_EQ(posts.back(), 100);
+
+    auto requests = server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[1].target, "/packages/dict.zip");
+    EXPECT_EQ(requests[1].Header("Connection"), "close");
+}
+
+TEST_F(Download, WithoutLastModifiedTheFileIsStampedFromMinusOne) {
+    ServePackage(Reply{.body = Pattern(2000)});
+    Run(dest / "dict.zip", [this](RecordingDialog& dlg) { FinishAndLeave(dlg); });
+    struct stat st {};
+    ASSERT_EQ(stat((dest / "dict.zip").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, 14399) << "1970-01-01 03:59:59 UTC";
+}
+
+class SizeCheck : public Download, public testing::WithParamInterface<std::pair<size_t, bool>> {};
+
+TEST_P(SizeCheck, MoreThan1024BytesIsAPackage) {
+    auto [size, moved] = GetParam();
+    ServePackage(Reply{.body = Pattern(size)});
+    Run(dest / "dict.zip", [&](RecordingDialog& dlg) {
+        if (moved) FinishAndLeave(dlg);
+        else ExitOnError();
+    });
+    EXPECT_EQ(Exists(dest / "dict.zip"), moved);
+    EXPECT_EQ(Exists(tmp / "dict.zip"), !moved) << "a rejected file stays in the temporary folder";
+    EXPECT_EQ(errors, moved ? 0 : 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Boundary, SizeCheck,
+                         testing::Values(std::pair<size_t, bool>{1024, false}, std::pair<size_t, bool>{1025, true}));
+
+TEST_F(Download, ErrorPageIsRejectedBySize) {
+    ServePackage(Reply{.status = 404, .reason = "Not Found", .body = "<html>not here</html>"});
+    Run(dest / "dict.zip", [this](RecordingDialog&) { ExitOnError(); });
+    EXPECT_EQ(errors, 1);
+    EXPECT_FALSE(Exists(dest / "dict.zip"));
+}
+
+TEST_F(Download, ExistingDestinationIsNeverReplaced) {
+    { std::ofstream(dest / "dict.zip") << "old dictionary"; }
+    ServePackage(Reply{.body = Pattern(3000)});
+    Run(dest / "dict.zip", [this](RecordingDialog&) { ExitOnError(); });
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(ReadFile(dest / "dict.zip"), "old dictionary");
+    EXPECT_EQ(ReadFile(tmp / "dict.zip"), Pattern(3000));
+}
+
+TEST_F(Download, WithoutContentLengthEveryPostIs100) {
+    ServePackage(Reply{.body = Pattern(200000), .length = Reply::Length::None});
+    Run(dest / "dict.zip", [this](RecordingDialog& dlg) { FinishAndLeave(dlg); });
+    EXPECT_TRUE(finished);
+    ASSERT_FALSE(posts.empty());
+    for (int p : posts) EXPECT_EQ(p, 100);
+}
+
+TEST_F(Download, BrokenTransferOffersRetryWhichStartsAgainFromByteZero) {
+    const size_t size = 400000;
+    Serve([size](const HttpRequest&, HttpConnection& conn, int attempt) {
+        if (attempt == 1) {
+            conn.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(size) + "\r\n\r\n");
+            conn.Send(Pattern(size).substr(0, size / 2));
+            conn.Close();
+        } else {
+            SendReply(conn, Reply{.body = Pattern(size)});
+        }
+    });
+    size_t postsAtError = 0;
+    int highWaterAtError = 0;
+    Run(dest / "dict.zip", [&](RecordingDialog& dlg) {
+        WhenShown("错误", [&](QWidget* w) {
+            ++errors;
+            postsAtError = dlg.posts.size();
+            highWaterAtError = ProgressHighWater.load();
+            PressKey(w, Qt::Key_Return);  // 重试
+            FinishAndLeave(dlg);
+        });
+    });
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(attempts.load(), 2);
+    EXPECT_EQ(ReadFile(dest / "dict.zip"), Pattern(size)) << "the second attempt rewrote the file from byte 0";
+    EXPECT_GE(highWaterAtError, 1);
+    EXPECT_LT(highWaterAtError, 100);
+    for (size_t i = postsAtError; i < posts.size(); ++i)
+        EXPECT_GE(posts[i], highWaterAtError) << "post " << i << " fell below the earlier attempt";
+}
+
+TEST_F(Download, TemporaryFolderOnAnotherFileSystem) {
+    TempDir shm("/dev/shm");
+    struct stat a {}, b {};
+    if (!shm.Made() || stat(shm.Path().c_str(), &a) != 0 || stat(dest.Path().c_str(), &b) != 0 || a.st_dev == b.st_dev)
+        GTEST_SKIP() << "no second file system for the temporary folder";
+    setenv("TMPDIR", shm.Path().c_str(), 1);
+    std::string body = Pattern(300000);
+    ServePackage(Reply{.headers = {{"Last-Modified", HttpDate(kLastModified)}}, .body = body});
+    Run(dest / "dict.zip", [this](RecordingDialog& dlg) { FinishAndLeave(dlg); });
+    EXPECT_EQ(ReadFile(dest / "dict.zip"), body);
+    EXPECT_FALSE(Exists(shm / "dict.zip"));
+    struct stat st {};
+    ASSERT_EQ(stat((dest / "dict.zip").c_str(), &st), 0);
+    EXPECT_EQ(st.st_mtime, kLastModified + 14400);
+}
+
+TEST_F(Download, SymbolicLinkAtTheTemporaryPathIsNotFollowed) {
+    { std::ofstream(dest / "victim") << "keep me"; }
+    ASSERT_EQ(symlink((dest / "victim").c_str(), (tmp / "dict.zip").c_str()), 0);
+    ServePackage(Reply{.body = Pattern(5000)});
+    Run(dest / "dict.zip", [this](RecordingDialog&) { ExitOnError(); });
+    EXPECT_EQ(errors, 1);
+    EXPECT_EQ(ReadFile(dest / "victim"), "keep me");
+    EXPECT_FALSE(Exists(dest / "dict.zip"));
+}
+
+TEST_F(Download, DestinationEndingInASlashCannotBeWritten) {
+    ServePackage(Reply{.body = Pattern(5000)});
+    Run(dest.Path() + "/", [this](RecordingDialog&) { ExitOnError(); });
+    EXPECT_EQ(errors, 1);
+}
+
+TEST_F(Download, ProgressFiguresReachTheDialogThroughTheLibrarysCallback) {
+    // The package address answers nothing; while the error dialog is open the
+    // download dialog is alive and the library's callback is fed by hand.
+    server.SetHandler([](const HttpRequest& request, HttpConnection& conn) {
+        SendReply(conn, Reply{.body = request.target.find("dict.php") != std::string::npos ? "http://127.0.0.1:9/x" : ""});
+    });
+    std::vector<int> fed;
+    Run(dest / "dict.zip", [&](RecordingDialog& dlg) {
+        WhenShown("错误", [&](QWidget* w) {
+            size_t before = dlg.posts.size();
+            ProgressHook hook{OnTransferProgress, &dlg};
+            // expected, received: in the library's order
+            for (auto [expected, received] : std::vector<std::pair<double, double>>{
+                     {0, 10}, {1000, 500}, {1000, 300}, {1000, 1500}, {0, 20}, {1000, 999}})
+                EXPECT_EQ(ProgressTrampoline(&hook, expected, received, 0, 0), 0);
+            PumpUntil([&] { return dlg.posts.size() >= before + 6; });
+            fed.assign(dlg.posts.begin() + static_cast<long>(before), dlg.posts.end());
+            PressKey(w, Qt::Key_Escape);
+        });
+    });
+    EXPECT_EQ(fed, (std::vector<int>{100, 50, 50, 150, 100, 150}));
+}
+
+TEST(Placement, TemporaryPathIsTheTemporaryFolderAndTheFileName) {
+    setenv("TMPDIR", "/var/tmp", 1);
+    EXPECT_EQ(MakeTempFilePath("/home/u/dicts/a.zip"), "/var/tmp/a.zip");
+    EXPECT_EQ(MakeTempFilePath("a.zip"), "/var/tmp/a.zip") << "no folder: the whole path is the name";
+    EXPECT_EQ(MakeTempFilePath("/home/u/dicts/"), "/var/tmp/");
+    EXPECT_EQ(MakeTempFilePath("C:\\dicts\\a.zip"), "/var/tmp/C:\\dicts\\a.zip") << "a backslash is ordinary";
+    EXPECT_EQ(MakeTempFilePath("/x/a.zip"), MakeTempFilePath("/y/a.zip"));
+    EXPECT_EQ(MakeTempFilePath("/x/" + std::string(300, 'n')), "") << "too long for the path buffer";
+    unsetenv("TMPDIR");
+}
+
+TEST(Placement, MissingTemporaryFileIsNotMoved) {
+    TempDir dir;
+    EXPECT_FALSE(VerifyAndMoveDownload(dir / "absent", dir / "dest"));
+    EXPECT_FALSE(VerifyAndMoveDownload(dir.Path(), dir / "dest")) << "a folder is no package";
+}
+
+TEST(Transfer, MissingArgumentsAndUnopenableFilesFailBeforeAnyRequest) {
+    LoopbackServer server;
+    TempDir dir;
+    CurlEasy handle(curl_easy_init());
+    std::string url = server.BaseUrl() + "/p";
+    EXPECT_EQ(DownloadToFile(nullptr, url.c_str(), (dir / "f").c_str(), nullptr), -1);
+    EXPECT_EQ(DownloadToFile(handle.get(), nullptr, (dir / "f").c_str(), nullptr), -1);
+    EXPECT_EQ(DownloadToFile(handle.get(), url.c_str(), nullptr, nullptr), -1);
+    EXPECT_EQ(DownloadToFile(handle.get(), url.c_str(), (dir / "no/such/folder").c_str(), nullptr), -2);
+    EXPECT_EQ(server.RequestCount(), 0u);
+    TransferRequest request{nullptr, L"/tmp/x", handle.get()};
+    EXPECT_EQ(request.RunTransfer(nullptr), 3);
+}
+
+TEST(Transfer, OnlyHttpAddressesAreFetched) {
+    TempDir dir;
+    CurlEasy handle(curl_easy_init());
+    int rc = DownloadToFile(handle.get(), "file:///etc/passwd", (dir / "f").c_str(), nullptr);
+    EXPECT_NE(rc, 0);
+    struct stat st {};
+    ASSERT_EQ(stat((dir / "f").c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, 0) << "no local file is copied";
+}
+
+}  // namespace
