@@ -1,26 +1,70 @@
 #!/usr/bin/env bash
-# Runs the program on a sample command line. With a display the window is
-# yours to use; without one it runs under Xvfb for a few seconds and leaves
-# a screenshot in out/.
+# Runs the program against a local package server (nginx on 127.0.0.1), which
+# also answers as the download service (reached as the HTTP proxy). With a
+# display the window is yours to use; without one it runs under Xvfb and
+# leaves screenshots in out/.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-program=${1:-build/app/DeRavizizivu}
-mkdir -p out
-args=(-http://127.0.0.1:9/dict.zip "-$PWD/out/dict.zip" -12#345 -简明英汉词典 -1)
+program=$(realpath "${1:-build/app/DeRavizizivu}")
+out=$PWD/out
+port=${DEMO_PORT:-8731}
+rm -rf "$out/www" "$out/nginx" "$out/dicts"
+mkdir -p "$out/www/packages" "$out/nginx" "$out/dicts"
+
+# The package: 8 MiB, served at 2 MiB/s so the progress can be watched.
+head -c $((8 * 1024 * 1024)) /dev/urandom > "$out/www/packages/dict.zip"
+cat > "$out/nginx/nginx.conf" <<CONF
+daemon off;
+master_process off;
+pid $out/nginx/nginx.pid;
+error_log $out/nginx/error.log;
+events {}
+http {
+  access_log $out/nginx/access.log;
+  client_body_temp_path $out/nginx;
+  proxy_temp_path $out/nginx;
+  fastcgi_temp_path $out/nginx;
+  uwsgi_temp_path $out/nginx;
+  scgi_temp_path $out/nginx;
+  server {
+    listen 127.0.0.1:$port default_server;
+    root $out/www;
+    location /ZI2009_zor_oza/dict.php {
+      default_type text/plain;
+      return 200 "http://127.0.0.1:$port/packages/dict.zip";
+    }
+    location /packages/ { limit_rate 2m; }
+  }
+}
+CONF
+nginx -p "$out/nginx" -c "$out/nginx/nginx.conf" &
+server=$!
+cleanup() { kill "${app:-}" "$server" "${xvfb:-}" 2>/dev/null || true; }
+trap cleanup EXIT
+sleep 0.5
+
+export http_proxy=http://127.0.0.1:$port no_proxy=
+args=(-http://127.0.0.1:$port/missing.zip "-$out/dicts/dict.zip" -12#345 -简明英汉词典 -1)
 
 if [ -n "${DISPLAY:-}" ]; then
-  exec "$program" "${args[@]}"
+  "$program" "${args[@]}"
+  exit 0
 fi
 
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
 xvfb=$!
-trap 'kill $xvfb 2>/dev/null || true' EXIT
 sleep 1
 DISPLAY=$display "$program" "${args[@]}" &
 app=$!
-sleep "${DEMO_SECONDS:-3}"
-DISPLAY=$display import -window root out/screenshot.png
-kill "$app" 2>/dev/null || true
-wait "$app" 2>/dev/null || true
-echo "screenshot: $PWD/out/screenshot.png"
+sleep 2
+DISPLAY=$display import -window root "$out/downloading.png"
+for _ in $(seq 100); do [ -f "$out/dicts/dict.zip" ] && break; sleep 0.1; done
+sleep 0.5
+DISPLAY=$display import -window root "$out/screenshot.png"
+if cmp -s "$out/www/packages/dict.zip" "$out/dicts/dict.zip"; then
+  echo "package placed at $out/dicts/dict.zip"
+else
+  echo "the package was not placed" >&2
+fi
+echo "screenshots: $out/downloading.png (during the download), $out/screenshot.png (done)"

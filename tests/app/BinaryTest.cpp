@@ -11,6 +11,9 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/TempDir.h"
+
 extern char** environ;
 
 namespace {
@@ -43,7 +46,8 @@ void Start(Child& child, const std::string& program, std::vector<std::string> ar
     for (auto& a : args) argv.push_back(a.data());
     argv.push_back(nullptr);
     setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    setenv("http_proxy", "http://127.0.0.1:9", 1);  // nothing leaves the machine
+    setenv("http_proxy", "http://127.0.0.1:9", 1);  // the service is not reached: nothing leaves the machine
+    setenv("no_proxy", "127.0.0.1", 1);
     ASSERT_EQ(posix_spawn(&child.pid, DERAVIZIZIVU_BINARY, nullptr, nullptr, argv.data(), environ), 0);
 }
 
@@ -66,6 +70,24 @@ TEST(Binary, GoodCommandLineKeepsTheDialogOpen) {
     Child child;
     Start(child, DERAVIZIZIVU_BINARY, {"-http://127.0.0.1:9/x.zip", "-/nonexistent/x.zip", "-12#345", "-名", "-1"});
     EXPECT_EQ(child.WaitFor(std::chrono::milliseconds(1500)), -1) << "the dialog waits for its user";
+}
+
+TEST(Binary, DownloadsAndPlacesThePackageThenWaitsOnItsDoneButton) {
+    testsupport::LoopbackServer server;
+    std::string body(64 * 1024, 'p');
+    server.SetHandler(testsupport::ServeFixed(testsupport::Reply{.body = body}));
+    testsupport::TempDir dest, tmp;
+    setenv("TMPDIR", tmp.Path().c_str(), 1);
+    Child child;
+    Start(child, DERAVIZIZIVU_BINARY, {"-" + server.BaseUrl() + "/dict.zip", "-" + (dest / "dict.zip"), "-12#345", "-名", "-1"});
+    unsetenv("TMPDIR");
+    auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
+    while (!std::filesystem::exists(dest / "dict.zip") && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_TRUE(std::filesystem::exists(dest / "dict.zip"));
+    EXPECT_EQ(std::filesystem::file_size(dest / "dict.zip"), body.size());
+    EXPECT_FALSE(std::filesystem::exists(tmp / "dict.zip"));
+    EXPECT_EQ(child.WaitFor(std::chrono::milliseconds(500)), -1) << "the dialog stays until its user leaves";
 }
 
 }  // namespace
