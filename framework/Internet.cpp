@@ -184,6 +184,14 @@ CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, 
     set(curl_easy_setopt(h, CURLOPT_USERAGENT, m_strAgent.c_str()));
     if (headers)
         set(curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get()));
+    // libcurl would cut the address off at a '#' as a fragment, but the text
+    // after it belongs to the request (a dictionary id may hold one). Such an
+    // address goes out whole, in absolute form, which proxies and HTTP/1.1
+    // servers both take.
+    if (url.find('#') != std::string::npos) {
+        set(curl_easy_setopt(h, CURLOPT_REQUEST_TARGET, url.c_str()));
+        set(curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)));
+    }
     // Left unset, libcurl follows the environment (http_proxy, no_proxy, ...).
     if (m_dwAccessType == INTERNET_OPEN_TYPE_DIRECT)
         set(curl_easy_setopt(h, CURLOPT_PROXY, ""));

@@ -12,7 +12,7 @@ namespace {
 constexpr const char* kAddressPrefix = "http://" DERAVIZIZIVU_SERVICE_HOST "/ZI2009_zor_oza/dict.php?classid=";
 constexpr const char* kSeparator = "&";
 constexpr const char* kSecondKey = "dictid=";
-const CString kRefusal = L"-1";
+constexpr const wchar_t* kRefusal = L"-1"; // compared with the whole text
 
 } // namespace
 

@@ -40,6 +40,8 @@ int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* p
     // The package comes over http or https only; never from a local file.
     if ((rc = curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https")) != CURLE_OK) return rc;
     if ((rc = curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, std::fwrite)) != CURLE_OK) return rc;
+    // Blocks as large as the curl tool's own keep the transfer at its pace.
+    curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, 102400L);
     FileStream file(fopen_nofollow(localPath, "wb"));
     if (!file) return -2;
 

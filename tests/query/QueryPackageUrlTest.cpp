@@ -1,0 +1,429 @@
+#include "query/QueryPackageUrl.h"
+
+#include <gtest/gtest.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+
+#include <cctype>
+#include <clocale>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <future>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "framework/Internet.h"
+#include "framework/Resource.h"
+#include "platform/CodePage.h"
+#include "query/UrlTextReader.h"
+#include "tests/support/LoopbackServer.h"
+
+// The test program has no resources of its own.
+const AFX_RESOURCE_MODULE afxProgramResources = {};
+
+namespace {
+
+using testsupport::HttpConnection;
+using testsupport::HttpRequest;
+using testsupport::LoopbackServer;
+using testsupport::Reply;
+using testsupport::ServeFixed;
+
+const std::string kServiceAddress = "http://" DERAVIZIZIVU_SERVICE_HOST "/ZI2009_zor_oza/dict.php?classid=";
+const std::string kCommandLineUrl = "http://packages.example/cmdline.zip";
+
+// Sets or clears environment variables for one test and puts the old values back.
+class EnvScope {
+public:
+    EnvScope() = default;
+    ~EnvScope()
+    {
+        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
+            if (it->second)
+                setenv(it->first.c_str(), it->second->c_str(), 1);
+            else
+                unsetenv(it->first.c_str());
+        }
+    }
+    EnvScope(const EnvScope&) = delete;
+    EnvScope& operator=(const EnvScope&) = delete;
+
+    void Set(const std::string& name, const std::string& value)
+    {
+        Save(name);
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+    void Unset(const std::string& name)
+    {
+        Save(name);
+        unsetenv(name.c_str());
+    }
+
+private:
+    void Save(const std::string& name)
+    {
+        const char* old = getenv(name.c_str());
+        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
+};
+
+// Routes every request through `proxyUrl`, whatever the surroundings set.
+void UseOnlyProxy(EnvScope& env, const std::string& proxyUrl)
+{
+    for (const char* name : {"no_proxy", "NO_PROXY", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
+                             "ALL_PROXY"})
+        env.Unset(name);
+    env.Set("http_proxy", proxyUrl);
+}
+
+class LocaleScope {
+public:
+    explicit LocaleScope(const char* name)
+    {
+        const char* current = std::setlocale(LC_ALL, nullptr);
+        m_previous = current ? current : "C";
+        m_ok = std::setlocale(LC_ALL, name) != nullptr;
+    }
+    ~LocaleScope() { std::setlocale(LC_ALL, m_previous.c_str()); }
+    LocaleScope(const LocaleScope&) = delete;
+    LocaleScope& operator=(const LocaleScope&) = delete;
+    bool ok() const { return m_ok; }
+
+private:
+    std::string m_previous;
+    bool m_ok = false;
+};
+
+// A loopback port on which nobody listens: bound, so nothing else takes it.
+class ClosedPort {
+public:
+    ClosedPort() : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
+    {
+        sockaddr_in addr{};
+        addr.sin_family = AF_INET;
+        addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t len = sizeof addr;
+        if (m_fd >= 0 && ::bind(m_fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr) == 0 &&
+            ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
+            m_port = ntohs(addr.sin_port);
+    }
+    ~ClosedPort()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    ClosedPort(const ClosedPort&) = delete;
+    ClosedPort& operator=(const ClosedPort&) = delete;
+    uint16_t Port() const { return m_port; }
+
+private:
+    int m_fd;
+    uint16_t m_port = 0;
+};
+
+Reply Answer(std::string body, int status = 200, std::string reason = "OK")
+{
+    Reply r;
+    r.status = status;
+    r.reason = std::move(reason);
+    r.body = std::move(body);
+    return r;
+}
+
+// Byte i of SendPattern's stream.
+std::string Pattern(size_t count)
+{
+    std::string s(count, '\0');
+    for (size_t i = 0; i < count; ++i)
+        s[i] = static_cast<char>((i * 131 + 7) & 0xff);
+    return s;
+}
+
+class QueryPackageUrlTest : public ::testing::Test {
+protected:
+    void SetUp() override { UseOnlyProxy(m_env, m_server.BaseUrl()); }
+
+    void Serve(Reply r) { m_server.SetHandler(ServeFixed(std::move(r))); }
+
+    // Runs one query from the command-line address; the result and the address after it.
+    std::pair<int, std::string> Query(const std::string& key)
+    {
+        CStringA url = kCommandLineUrl;
+        const int result = QueryPackageUrl(key, url);
+        return {result, url};
+    }
+
+    LoopbackServer m_server;
+    EnvScope m_env;
+};
+
+TEST_F(QueryPackageUrlTest, KeyIsSplitAtTheFirstHashIntoTheAddress)
+{
+    const std::pair<const char*, const char*> cases[] = {
+        {"12#345", "12&dictid=345"},
+        {"#345", "&dictid=345"},
+        {"12#", "12&dictid="},
+        {"12#34#5", "12&dictid=34#5"},
+    };
+    Serve(Answer("http://mirror.example/dict.zip"));
+    for (const auto& [key, tail] : cases) {
+        SCOPED_TRACE(key);
+        const size_t before = m_server.RequestCount();
+        const auto [result, url] = Query(key);
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(url, "http://mirror.example/dict.zip");
+        const auto requests = m_server.Requests();
+        ASSERT_EQ(requests.size(), before + 1);
+        EXPECT_EQ(requests.back().method, "GET");
+        EXPECT_EQ(requests.back().target, kServiceAddress + tail);
+    }
+}
+
+TEST_F(QueryPackageUrlTest, KeyWithoutHashSendsNothing)
+{
+    Serve(Answer("http://mirror.example/dict.zip"));
+    for (const char* key : {"12345", ""}) {
+        SCOPED_TRACE(key);
+        const auto [result, url] = Query(key);
+        EXPECT_EQ(result, -2);
+        EXPECT_EQ(url, kCommandLineUrl);
+    }
+    EXPECT_EQ(m_server.RequestCount(), 0u);
+}
+
+TEST_F(QueryPackageUrlTest, AnswerIsJudgedAsWholeText)
+{
+    struct Case {
+        const char* name;
+        std::string body;
+        int result;
+        std::string url; // the address afterwards
+    };
+    std::string counted(4095, '\0');
+    for (size_t i = 0; i < counted.size(); ++i)
+        counted[i] = static_cast<char>('a' + i % 26);
+    const Case cases[] = {
+        {"refusal", "-1", -1, kCommandLineUrl},
+        {"refusal and line end", "-1\r\n", 0, "-1\r\n"},
+        {"space and refusal", " -1", 0, " -1"},
+        {"empty", "", 0, ""},
+        {"zero byte ends the text", std::string("http://a/b\0tail", 15), 0, "http://a/b"},
+        {"4095 bytes", counted, 0, counted},
+        {"4096 bytes", counted + "z", -1, kCommandLineUrl},
+        {"8000 bytes", std::string(8000, 'y'), -1, kCommandLineUrl},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        Serve(Answer(c.body));
+        const auto [result, url] = Query("12#345");
+        EXPECT_EQ(result, c.result);
+        EXPECT_EQ(url, c.url);
+    }
+}
+
+TEST_F(QueryPackageUrlTest, ErrorPageBodyBecomesTheAddress)
+{
+    Serve(Answer("no such dictionary", 404, "Not Found"));
+    const auto [result, url] = Query("12#345");
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(url, "no such dictionary");
+}
+
+TEST_F(QueryPackageUrlTest, RedirectIsNotFollowed)
+{
+    Reply moved = Answer("moved", 302, "Found");
+    moved.headers = {{"Location", m_server.BaseUrl() + "/elsewhere"}};
+    Serve(moved);
+    const auto [result, url] = Query("12#345");
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(url, "moved");
+    EXPECT_EQ(m_server.RequestCount(), 1u);
+}
+
+TEST_F(QueryPackageUrlTest, Utf8AnswerArrivesInTheLocaleCodePage)
+{
+    const std::string answerUtf8 = "http://\xE4\xBE\x8B.cn/\xE8\xAF\x8D\xE5\x85\xB8.zip"; // http://例.cn/词典.zip
+    Serve(Answer(answerUtf8));
+    {
+        LocaleScope locale("C.UTF-8");
+        ASSERT_TRUE(locale.ok());
+        const auto [result, url] = Query("12#345");
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(url, answerUtf8);
+    }
+    LocaleScope locale("zh_CN.GBK");
+    if (!locale.ok())
+        GTEST_SKIP() << "locale zh_CN.GBK is not installed";
+    const auto [result, url] = Query("12#345");
+    EXPECT_EQ(result, 0);
+    EXPECT_EQ(url, "http://\xC0\xFD.cn/\xB4\xCA\xB5\xE4.zip");
+}
+
+TEST_F(QueryPackageUrlTest, UnreachableServiceKeepsTheAddress)
+{
+    ClosedPort closed;
+    ASSERT_NE(closed.Port(), 0);
+    m_env.Set("http_proxy", "http://127.0.0.1:" + std::to_string(closed.Port()));
+    const auto [result, url] = Query("12#345");
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(url, kCommandLineUrl);
+}
+
+TEST_F(QueryPackageUrlTest, AnswerBrokenOffIsAReadError)
+{
+    Reply r = Answer("http://mirror.example/");
+    r.length = Reply::Length::Custom;
+    r.customLength = 100;
+    Serve(r);
+    const auto [result, url] = Query("12#345");
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(url, kCommandLineUrl);
+}
+
+TEST_F(QueryPackageUrlTest, EndlessAnswerIsRefusedWithoutReadingItAll)
+{
+    // Far beyond what the session holds in memory; the client must hang up early.
+    constexpr uint64_t kHuge = 64ull * 1024 * 1024;
+    auto sentAll = std::make_shared<std::promise<bool>>();
+    std::future<bool> sentAllResult = sentAll->get_future();
+    m_server.SetHandler([sentAll](const HttpRequest&, HttpConnection& conn) {
+        const bool all = conn.Send("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n") && conn.SendPattern(kHuge);
+        sentAll->set_value(all);
+        conn.Close();
+    });
+    const auto [result, url] = Query("12#345");
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(url, kCommandLineUrl);
+    EXPECT_FALSE(sentAllResult.get());
+}
+
+TEST_F(QueryPackageUrlTest, RequestCarriesOnlyTheDefaultHeaders)
+{
+    Serve(Answer("http://mirror.example/dict.zip"));
+    ASSERT_EQ(Query("12#345").first, 0);
+    const auto requests = m_server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    const HttpRequest& request = requests[0];
+
+    const std::string exe = std::filesystem::read_symlink("/proc/self/exe").filename().string();
+    EXPECT_EQ(request.Header("User-Agent"), exe);
+    const std::set<std::string> allowed = {"host", "user-agent", "accept", "proxy-connection"};
+    for (const auto& [name, value] : request.headers) {
+        std::string lower = name;
+        for (char& ch : lower)
+            ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        EXPECT_TRUE(allowed.count(lower)) << "unexpected header " << name << ": " << value;
+    }
+}
+
+TEST_F(QueryPackageUrlTest, ReaderOpensNothingButWebAddresses)
+{
+    for (const wchar_t* address : {L"file:///etc/passwd", L"ftp://127.0.0.1/dict.zip", L"dict.example/x",
+                                   L"gopher://127.0.0.1/"}) {
+        SCOPED_TRACE(CW2A(address));
+        CUrlTextReader reader;
+        EXPECT_FALSE(reader.OpenUrl(address));
+        CString text = L"before";
+        EXPECT_FALSE(reader.ReadText(text));
+        EXPECT_EQ(text, L"before");
+    }
+    // Not even handed to the proxy.
+    EXPECT_EQ(m_server.RequestCount(), 0u);
+}
+
+// The session's own bound on what it holds in memory.
+class InternetSessionTest : public QueryPackageUrlTest {
+protected:
+    // Reads until the end or a read error; the bytes and whether it ended in an error.
+    static std::pair<std::string, bool> ReadAll(CStdioFile& file)
+    {
+        std::string data;
+        char chunk[700];
+        try {
+            while (UINT n = file.Read(chunk, sizeof chunk))
+                data.append(chunk, n);
+        } catch (CInternetException* e) {
+            e->Delete();
+            return {data, true};
+        }
+        return {data, false};
+    }
+};
+
+TEST_F(InternetSessionTest, BodyUpToTheBoundIsReadWhole)
+{
+    const std::string body = Pattern(CHttpFile::kMaxBody);
+    Serve(Answer(body, 404, "Not Found"));
+    CInternetSession session;
+    std::unique_ptr<CStdioFile> file(session.OpenURL(L"http://service.example/x"));
+    auto* http = dynamic_cast<CHttpFile*>(file.get());
+    ASSERT_NE(http, nullptr);
+    DWORD status = 0;
+    EXPECT_TRUE(http->QueryInfoStatusCode(status));
+    EXPECT_EQ(status, 404u);
+    const auto [data, failed] = ReadAll(*file);
+    EXPECT_FALSE(failed);
+    EXPECT_EQ(data, body);
+}
+
+TEST_F(InternetSessionTest, ReadReachingTheBoundOfALongerBodyThrows)
+{
+    const std::string body = Pattern(CHttpFile::kMaxBody + 1);
+    Serve(Answer(body));
+    CInternetSession session;
+    std::unique_ptr<CStdioFile> file(session.OpenURL(L"http://service.example/x"));
+    const auto [data, failed] = ReadAll(*file);
+    EXPECT_TRUE(failed);
+    EXPECT_EQ(data, body.substr(0, CHttpFile::kMaxBody));
+}
+
+TEST_F(InternetSessionTest, OpenFailureThrowsAndExtraHeadersAreSent)
+{
+    CInternetSession session(L"agent/1.0");
+    std::unique_ptr<CStdioFile> file;
+    try {
+        file.reset(session.OpenURL(L"file:///etc/passwd"));
+        ADD_FAILURE() << "a local file was opened";
+    } catch (CInternetException* e) {
+        EXPECT_EQ(e->m_dwError, static_cast<DWORD>(ERROR_INTERNET_UNRECOGNIZED_SCHEME));
+        e->Delete();
+    }
+
+    Serve(Answer("ok"));
+    file.reset(session.OpenURL(L"http://service.example/x", 1, INTERNET_FLAG_TRANSFER_BINARY,
+                               L"X-One: 1\r\nX-Two: 2\r\n", static_cast<DWORD>(-1)));
+    ASSERT_EQ(m_server.RequestCount(), 1u);
+    const HttpRequest request = m_server.Requests()[0];
+    EXPECT_EQ(request.Header("User-Agent"), "agent/1.0");
+    EXPECT_EQ(request.Header("X-One"), "1");
+    EXPECT_EQ(request.Header("X-Two"), "2");
+}
+
+TEST_F(InternetSessionTest, DirectSessionSendsAnAddressWithHashWhole)
+{
+    ClosedPort closed;
+    m_env.Set("http_proxy", "http://127.0.0.1:" + std::to_string(closed.Port()));
+    Serve(Answer("ok"));
+    CInternetSession session(nullptr, 1, INTERNET_OPEN_TYPE_DIRECT);
+    const std::string base = m_server.BaseUrl();
+    for (const std::string& tail : {std::string("/dict.php?a=1&b=2"), std::string("/dict.php?a=1&b=3#4")}) {
+        SCOPED_TRACE(tail);
+        std::unique_ptr<CStdioFile> file(session.OpenURL(CA2W(base + tail).c_str()));
+        const auto [data, failed] = ReadAll(*file);
+        EXPECT_FALSE(failed);
+        EXPECT_EQ(data, "ok");
+    }
+    const auto requests = m_server.Requests();
+    ASSERT_EQ(requests.size(), 2u);
+    EXPECT_EQ(requests[0].target, "/dict.php?a=1&b=2");
+    EXPECT_EQ(requests[1].target, base + "/dict.php?a=1&b=3#4");
+}
+
+} // namespace
