@@ -22,10 +22,13 @@
 #include "framework/Resource.h"
 #include "platform/CodePage.h"
 #include "query/UrlTextReader.h"
+#include "tests/support/LocaleScope.h"
 #include "tests/support/LoopbackServer.h"
 
 // The test program has no resources of its own.
 const AFX_RESOURCE_MODULE afxProgramResources = {};
+
+using testsupport::LocaleScope;
 
 namespace {
 
@@ -82,24 +85,6 @@ void UseOnlyProxy(EnvScope& env, const std::string& proxyUrl)
         env.Unset(name);
     env.Set("http_proxy", proxyUrl);
 }
-
-class LocaleScope {
-public:
-    explicit LocaleScope(const char* name)
-    {
-        const char* current = std::setlocale(LC_ALL, nullptr);
-        m_previous = current ? current : "C";
-        m_ok = std::setlocale(LC_ALL, name) != nullptr;
-    }
-    ~LocaleScope() { std::setlocale(LC_ALL, m_previous.c_str()); }
-    LocaleScope(const LocaleScope&) = delete;
-    LocaleScope& operator=(const LocaleScope&) = delete;
-    bool ok() const { return m_ok; }
-
-private:
-    std::string m_previous;
-    bool m_ok = false;
-};
 
 // A loopback port on which nobody listens: bound, so nothing else takes it.
 class ClosedPort {
