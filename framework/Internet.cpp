@@ -14,11 +14,7 @@ namespace {
 struct CurlDeleter {
     void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
 };
-struct SlistDeleter {
-    void operator()(curl_slist* list) const { curl_slist_free_all(list); }
-};
 using CurlPtr = std::unique_ptr<CURL, CurlDeleter>;
-using SlistPtr = std::unique_ptr<curl_slist, SlistDeleter>;
 
 [[noreturn]] void ThrowInternetException(DWORD dwError) { throw new CInternetException(dwError); }
 
@@ -90,33 +86,6 @@ size_t CollectBody(char* data, size_t size, size_t count, void* user)
     return bytes;
 }
 
-// Extra request headers: lines separated by CR LF, empty lines skipped.
-SlistPtr HeaderList(LPCWSTR pstrHeaders, DWORD dwHeadersLength)
-{
-    SlistPtr list;
-    if (!pstrHeaders)
-        return list;
-    const bool terminated = dwHeadersLength == 0 || dwHeadersLength == static_cast<DWORD>(-1);
-    const std::wstring wide = terminated ? std::wstring(pstrHeaders) : std::wstring(pstrHeaders, dwHeadersLength);
-    const std::string text = CW2A(wide);
-    size_t start = 0;
-    while (start <= text.size()) {
-        size_t end = text.find("\r\n", start);
-        if (end == std::string::npos)
-            end = text.size();
-        const std::string line = text.substr(start, end - start);
-        if (!line.empty()) {
-            curl_slist* grown = curl_slist_append(list.get(), line.c_str());
-            if (!grown)
-                ThrowInternetException(ERROR_NOT_ENOUGH_MEMORY);
-            list.release();
-            list.reset(grown);
-        }
-        start = end + 2;
-    }
-    return list;
-}
-
 } // namespace
 
 UINT CHttpFile::Read(void* lpBuf, UINT nCount)
@@ -139,10 +108,9 @@ UINT CHttpFile::Read(void* lpBuf, UINT nCount)
 
 CInternetSession::CInternetSession(LPCWSTR pstrAgent, DWORD_PTR /*dwContext*/, DWORD dwAccessType,
                                    LPCWSTR /*pstrProxyName*/, LPCWSTR /*pstrProxyBypass*/, DWORD /*dwFlags*/)
-    : m_dwAccessType(dwAccessType)
 {
-    // A named proxy is not offered; the system's settings or none.
-    if (dwAccessType != INTERNET_OPEN_TYPE_PRECONFIG && dwAccessType != INTERNET_OPEN_TYPE_DIRECT)
+    // Only the system's proxy settings are offered.
+    if (dwAccessType != INTERNET_OPEN_TYPE_PRECONFIG)
         ThrowInternetException(ERROR_INVALID_PARAMETER);
     m_strAgent = CW2A(pstrAgent ? pstrAgent : AfxGetAppName());
     // Last, so that nothing can fail after it and leave it without its cleanup.
@@ -153,7 +121,7 @@ CInternetSession::CInternetSession(LPCWSTR pstrAgent, DWORD_PTR /*dwContext*/, D
 CInternetSession::~CInternetSession() { curl_global_cleanup(); }
 
 CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, DWORD /*dwFlags*/,
-                                      LPCWSTR pstrHeaders, DWORD dwHeadersLength)
+                                      LPCWSTR /*pstrHeaders*/, DWORD /*dwHeadersLength*/)
 {
     if (!pstrURL)
         ThrowInternetException(ERROR_INTERNET_INVALID_URL);
@@ -167,7 +135,6 @@ CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, 
     CurlPtr curl(curl_easy_init());
     if (!curl)
         ThrowInternetException(ERROR_INTERNET_INTERNAL_ERROR);
-    SlistPtr headers = HeaderList(pstrHeaders, dwHeadersLength);
     BodySink sink;
 
     CURL* h = curl.get();
@@ -182,8 +149,6 @@ CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, 
     set(curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L));
     set(curl_easy_setopt(h, CURLOPT_HTTPGET, 1L));
     set(curl_easy_setopt(h, CURLOPT_USERAGENT, m_strAgent.c_str()));
-    if (headers)
-        set(curl_easy_setopt(h, CURLOPT_HTTPHEADER, headers.get()));
     // libcurl would cut the address off at a '#' as a fragment, but the text
     // after it belongs to the request (a dictionary id may hold one). Such an
     // address goes out whole, in absolute form, which proxies and HTTP/1.1
@@ -192,9 +157,7 @@ CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, 
         set(curl_easy_setopt(h, CURLOPT_REQUEST_TARGET, url.c_str()));
         set(curl_easy_setopt(h, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1)));
     }
-    // Left unset, libcurl follows the environment (http_proxy, no_proxy, ...).
-    if (m_dwAccessType == INTERNET_OPEN_TYPE_DIRECT)
-        set(curl_easy_setopt(h, CURLOPT_PROXY, ""));
+    // No proxy option: libcurl follows the environment (http_proxy, no_proxy, ...).
     set(curl_easy_setopt(h, CURLOPT_NOSIGNAL, 1L));
     // A silent server is given up on as WinINet's defaults would.
     set(curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 60L));
@@ -217,5 +180,5 @@ CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, 
         readError = ERROR_NOT_ENOUGH_MEMORY;
     else if (code != CURLE_OK)
         readError = ErrorFromCurl(code);
-    return new CHttpFile(static_cast<DWORD>(status), std::move(sink.body), readError);
+    return new CHttpFile(std::move(sink.body), readError);
 }

@@ -10,9 +10,8 @@
 
 typedef uintptr_t DWORD_PTR;
 
-// Access types of a session.
-#define INTERNET_OPEN_TYPE_PRECONFIG 0 // the system's proxy settings (http_proxy, no_proxy, ...)
-#define INTERNET_OPEN_TYPE_DIRECT 1    // never through a proxy
+// The system's proxy settings (http_proxy, no_proxy, ...), the only access type.
+#define INTERNET_OPEN_TYPE_PRECONFIG 0
 
 // Open flags. There is no cache, so the cache flags hold by construction, and
 // HTTP knows no text mode, so both transfer modes deliver the body unchanged.
@@ -68,7 +67,7 @@ public:
     virtual UINT Read(void* lpBuf, UINT nCount) = 0;
 };
 
-// The response to one request: status and body. The body is held in memory,
+// The response to one request. The body is held in memory,
 // up to kMaxBody bytes; a longer body (or one broken off in transit) is
 // delivered up to that point, and the Read that reaches it throws
 // CInternetException.
@@ -76,21 +75,11 @@ class CHttpFile : public CStdioFile {
 public:
     static constexpr std::size_t kMaxBody = 1024 * 1024;
 
-    CHttpFile(DWORD dwStatusCode, std::string body, DWORD dwReadError)
-        : m_dwStatusCode(dwStatusCode), m_body(std::move(body)), m_dwReadError(dwReadError)
-    {
-    }
+    CHttpFile(std::string body, DWORD dwReadError) : m_body(std::move(body)), m_dwReadError(dwReadError) {}
 
     UINT Read(void* lpBuf, UINT nCount) override;
 
-    BOOL QueryInfoStatusCode(DWORD& dwStatusCode) const
-    {
-        dwStatusCode = m_dwStatusCode;
-        return TRUE;
-    }
-
 private:
-    DWORD m_dwStatusCode;
     std::string m_body;
     std::size_t m_position = 0;
     DWORD m_dwReadError; // 0 when the whole body arrived
@@ -109,7 +98,7 @@ public:
 
     // Sends one GET for an http or https address (no redirects followed) and
     // returns the response, whatever its status; the caller deletes it.
-    // pstrHeaders holds extra header lines separated by CR LF. Throws
+    // No extra headers are sent (the program passes none). Throws
     // CInternetException* when no response arrives: malformed address, other
     // scheme, name lookup or connection failure, time-out.
     CStdioFile* OpenURL(LPCWSTR pstrURL, DWORD_PTR dwContext = 1, DWORD dwFlags = INTERNET_FLAG_TRANSFER_ASCII,
@@ -117,5 +106,4 @@ public:
 
 private:
     std::string m_strAgent; // narrow, as sent
-    DWORD m_dwAccessType;
 };
