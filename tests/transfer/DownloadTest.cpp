@@ -314,7 +314,8 @@ TEST(Transfer, MissingArgumentsAndUnopenableFilesFailBeforeAnyRequest) {
 TEST(Transfer, OnlyHttpAddressesAreFetched) {
     TempDir dir;
     CurlEasy handle(curl_easy_init());
-    int rc = DownloadToFile(handle.get(), "file:///etc/passwd", (dir / "f").c_str(), nullptr);
+    DAzOredavedidEzi windowless("", "", "1#2", "");  // progress posts to it go nowhere
+    int rc = DownloadToFile(handle.get(), "file:///etc/passwd", (dir / "f").c_str(), &windowless);
     EXPECT_NE(rc, 0);
     struct stat st {};
     ASSERT_EQ(stat((dir / "f").c_str(), &st), 0);
