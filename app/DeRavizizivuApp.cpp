@@ -3,20 +3,22 @@
 #include "app/DownloadRequest.h"
 #include "app/Language.h"
 #include "framework/MsgBox.h"
-#include "platform/CommandLine.h"
 #include "platform/Com.h"
+#include "platform/CommandLine.h"
 #include "res/resource.h"
 #include "ui/DAzOredavedidEzi.h"
 
 CDeRavizizivuApp theApp;
 
 BEGIN_MESSAGE_MAP(CDeRavizizivuApp, CWinApp)
-    ON_COMMAND(ID_HELP, OnHelp)
+ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
 CDeRavizizivuApp::CDeRavizizivuApp() : m_nCaptureAllowed(0) {}
 
-CDeRavizizivuApp::~CDeRavizizivuApp() { CoUninitialize(); }
+CDeRavizizivuApp::~CDeRavizizivuApp() {
+    CoUninitialize();
+}
 
 static void PreparePlatform(CWinApp& app) {
     INITCOMMONCONTROLSEX controls{sizeof(INITCOMMONCONTROLSEX), ICC_WIN95_CLASSES};

@@ -17,8 +17,7 @@ CStringA TrimSpaces(const CStringA& value) {
 
 int CountSeparators(const CStringA& commandLine) {
     int count = 0;
-    for (size_t p = commandLine.find(kSeparator); p != CStringA::npos; p = commandLine.find(kSeparator, p + 2))
-        ++count;
+    for (size_t p = commandLine.find(kSeparator); p != CStringA::npos; p = commandLine.find(kSeparator, p + 2)) ++count;
     return count;
 }
 }  // namespace

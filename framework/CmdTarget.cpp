@@ -6,7 +6,9 @@ const AFX_MSGMAP* CCmdTarget::GetThisMessageMap() {
     return &map;
 }
 
-const AFX_MSGMAP* CCmdTarget::GetMessageMap() const { return GetThisMessageMap(); }
+const AFX_MSGMAP* CCmdTarget::GetMessageMap() const {
+    return GetThisMessageMap();
+}
 
 static bool Matches(const AFX_MSGMAP_ENTRY& e, UINT message, WPARAM wParam) {
     if (e.nMessage != message) return false;

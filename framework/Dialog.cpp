@@ -152,8 +152,8 @@ void EndRunsAbove(AFX_MODAL_RUN* run) {
 }  // namespace
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
-    ON_COMMAND(IDOK, OnOK)
-    ON_COMMAND(IDCANCEL, OnCancel)
+ON_COMMAND(IDOK, OnOK)
+ON_COMMAND(IDCANCEL, OnCancel)
 END_MESSAGE_MAP()
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
@@ -203,14 +203,17 @@ INT_PTR CDialog::DoModal() {
     if (!AfxIsInterfaceThread()) {
         auto done = std::make_shared<std::promise<INT_PTR>>();
         std::future<INT_PTR> answer = done->get_future();
-        QMetaObject::invokeMethod(QCoreApplication::instance(), [this, done] {
-            if (!Create()) return done->set_value(-1);
-            QWidget* w = WndCore::FromHandle(GetSafeHwnd())->Widget();
-            m_pRun = new AFX_MODAL_RUN{this, nullptr, done, w->parentWidget()};
-            g_openRuns.push_back(m_pRun);
-            BOOL focus = OnInitDialog();
-            if (m_pRun && !m_pRun->bEnded) focus ? ShowAndFocus(w) : w->show();
-        }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(),
+            [this, done] {
+                if (!Create()) return done->set_value(-1);
+                QWidget* w = WndCore::FromHandle(GetSafeHwnd())->Widget();
+                m_pRun = new AFX_MODAL_RUN{this, nullptr, done, w->parentWidget()};
+                g_openRuns.push_back(m_pRun);
+                BOOL focus = OnInitDialog();
+                if (m_pRun && !m_pRun->bEnded) focus ? ShowAndFocus(w) : w->show();
+            },
+            Qt::QueuedConnection);
         return answer.get();
     }
     if (!Create()) return -1;
@@ -240,14 +243,17 @@ void CDialog::Finish(int nResult) {
     if (run->pLoop) return run->pLoop->exit();
     // A worker's dialog: the window goes once the handler that ended it has
     // returned, then the worker wakes with the answer.
-    QMetaObject::invokeMethod(QCoreApplication::instance(), [this, run] {
-        g_openRuns.erase(std::find(g_openRuns.begin(), g_openRuns.end(), run));
-        m_pRun = nullptr;
-        CWnd::DestroyWindow();
-        auto done = run->done;
-        delete run;
-        done->set_value(m_nModalResult.load());
-    }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(),
+        [this, run] {
+            g_openRuns.erase(std::find(g_openRuns.begin(), g_openRuns.end(), run));
+            m_pRun = nullptr;
+            CWnd::DestroyWindow();
+            auto done = run->done;
+            delete run;
+            done->set_value(m_nModalResult.load());
+        },
+        Qt::QueuedConnection);
 }
 
 void CDialog::EndDialog(int nResult) {
@@ -256,8 +262,10 @@ void CDialog::EndDialog(int nResult) {
     auto end = [hWnd, nResult] {
         if (auto* dlg = dynamic_cast<CDialog*>(CWnd::FromHandlePermanent(hWnd))) dlg->Finish(nResult);
     };
-    if (AfxIsInterfaceThread()) end();
-    else QMetaObject::invokeMethod(QCoreApplication::instance(), end, Qt::QueuedConnection);
+    if (AfxIsInterfaceThread())
+        end();
+    else
+        QMetaObject::invokeMethod(QCoreApplication::instance(), end, Qt::QueuedConnection);
 }
 
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
@@ -276,7 +284,9 @@ void CDialog::OnOK() {
     EndDialog(IDOK);
 }
 
-void CDialog::OnCancel() { EndDialog(IDCANCEL); }
+void CDialog::OnCancel() {
+    EndDialog(IDCANCEL);
+}
 
 void CDialog::DoDataExchange(CDataExchange*) {}
 

@@ -7,12 +7,13 @@
 
 #include "WndWidget.h"
 
-static QColor ToQColor(COLORREF c) { return QColor(GetRValue(c), GetGValue(c), GetBValue(c)); }
+static QColor ToQColor(COLORREF c) {
+    return QColor(GetRValue(c), GetGValue(c), GetBValue(c));
+}
 
 COLORREF GetSysColor(int nIndex) {
     QPalette palette = QApplication::palette();
-    QColor c = nIndex == COLOR_HIGHLIGHT ? palette.color(QPalette::Highlight)
-                                         : palette.color(QPalette::Base);
+    QColor c = nIndex == COLOR_HIGHLIGHT ? palette.color(QPalette::Highlight) : palette.color(QPalette::Base);
     return RGB(c.red(), c.green(), c.blue());
 }
 

@@ -82,7 +82,7 @@ public:
 private:
     std::string m_body;
     std::size_t m_position = 0;
-    DWORD m_dwReadError; // 0 when the whole body arrived
+    DWORD m_dwReadError;  // 0 when the whole body arrived
 };
 
 class CInternetSession {
@@ -105,5 +105,5 @@ public:
                         LPCWSTR pstrHeaders = nullptr, DWORD dwHeadersLength = 0);
 
 private:
-    std::string m_strAgent; // narrow, as sent
+    std::string m_strAgent;  // narrow, as sent
 };

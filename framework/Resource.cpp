@@ -11,14 +11,18 @@ namespace {
 std::atomic<HINSTANCE> g_resourceHandle{nullptr};
 }
 
-HINSTANCE AfxGetInstanceHandle() { return &afxProgramResources; }
+HINSTANCE AfxGetInstanceHandle() {
+    return &afxProgramResources;
+}
 
 HINSTANCE AfxGetResourceHandle() {
     HINSTANCE h = g_resourceHandle.load();
     return h ? h : AfxGetInstanceHandle();
 }
 
-void AfxSetResourceHandle(HINSTANCE hResource) { g_resourceHandle = hResource; }
+void AfxSetResourceHandle(HINSTANCE hResource) {
+    g_resourceHandle = hResource;
+}
 
 const DLGTEMPLATE* AfxFindDialogTemplate(UINT nIDTemplate) {
     for (const DLGTEMPLATE& t : AfxGetResourceHandle()->dialogs)

@@ -3,8 +3,8 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <mutex>
 #include <memory>
+#include <mutex>
 #include <system_error>
 #include <thread>
 
@@ -19,7 +19,7 @@ void ThreadEnded() {
     g_ended.notify_all();
 }
 std::atomic<DWORD> g_nextId{1};
-}
+}  // namespace
 
 CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int, UINT, DWORD, LPSECURITY_ATTRIBUTES) {
     if (!pfnThreadProc) return nullptr;
@@ -40,7 +40,9 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int, UIN
     return handle;
 }
 
-int AfxGetRunningThreadCount() { return g_running.load(); }
+int AfxGetRunningThreadCount() {
+    return g_running.load();
+}
 
 BOOL AfxWaitForRunningThreads(DWORD dwMilliseconds) {
     std::unique_lock lock(g_endMutex);

@@ -13,7 +13,7 @@ CWinApp* g_pApp = nullptr;
 }
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
-    ON_COMMAND(ID_HELP, OnHelp)
+ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
 CWinApp::CWinApp(LPCWSTR lpszAppName) {
@@ -26,13 +26,23 @@ CWinApp::~CWinApp() {
     if (g_pApp == this) g_pApp = nullptr;
 }
 
-BOOL CWinApp::InitInstance() { return TRUE; }
-int CWinApp::ExitInstance() { return 0; }
-void CWinApp::SetRegistryKey(LPCWSTR lpszRegistryKey) { m_strRegistryKey = lpszRegistryKey; }
+BOOL CWinApp::InitInstance() {
+    return TRUE;
+}
+int CWinApp::ExitInstance() {
+    return 0;
+}
+void CWinApp::SetRegistryKey(LPCWSTR lpszRegistryKey) {
+    m_strRegistryKey = lpszRegistryKey;
+}
 void CWinApp::OnHelp() {}
 
-CWinApp* AfxGetApp() { return g_pApp; }
-CWnd* AfxGetMainWnd() { return g_pApp ? g_pApp->m_pMainWnd : nullptr; }
+CWinApp* AfxGetApp() {
+    return g_pApp;
+}
+CWnd* AfxGetMainWnd() {
+    return g_pApp ? g_pApp->m_pMainWnd : nullptr;
+}
 
 LPCWSTR AfxGetAppName() {
     static thread_local CString name;

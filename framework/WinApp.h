@@ -16,7 +16,7 @@ public:
     void SetRegistryKey(LPCWSTR lpszRegistryKey);
 
     CWnd* m_pMainWnd = nullptr;
-    CString m_strAppName;       // the application title
+    CString m_strAppName;  // the application title
     CString m_strRegistryKey;
 
 protected:

@@ -79,9 +79,13 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     return core ? core->DefProc(message, wParam, lParam) : 0;
 }
 
-LRESULT CWnd::Default() { return AfxDefaultOfCurrentMessage(this); }
+LRESULT CWnd::Default() {
+    return AfxDefaultOfCurrentMessage(this);
+}
 
-void CWnd::SetWindowText(LPCWSTR text) { SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text)); }
+void CWnd::SetWindowText(LPCWSTR text) {
+    SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+}
 
 void CWnd::GetWindowText(CString& text) const {
     auto length = static_cast<size_t>(SendMessage(WM_GETTEXTLENGTH));
@@ -98,8 +102,10 @@ static auto OnWidget(HWND hWnd, F f) -> decltype(f(static_cast<QWidget*>(nullptr
     auto call = [&] {
         if (WndCore* core = WndCore::FromHandle(hWnd)) result = f(core->Widget());
     };
-    if (AfxIsInterfaceThread()) call();
-    else QMetaObject::invokeMethod(QCoreApplication::instance(), call, Qt::BlockingQueuedConnection);
+    if (AfxIsInterfaceThread())
+        call();
+    else
+        QMetaObject::invokeMethod(QCoreApplication::instance(), call, Qt::BlockingQueuedConnection);
     return result;
 }
 
@@ -136,13 +142,19 @@ void CWnd::GetClientRect(LPRECT rect) const {
 }
 
 void CWnd::Invalidate(BOOL) {
-    OnWidget(GetSafeHwnd(), [](QWidget* w) { w->update(); return 0; });
+    OnWidget(GetSafeHwnd(), [](QWidget* w) {
+        w->update();
+        return 0;
+    });
 }
 
 void CWnd::InvalidateRect(LPCRECT rect, BOOL) {
     if (!rect) return Invalidate();
     QRect r(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
-    OnWidget(GetSafeHwnd(), [&](QWidget* w) { w->update(r); return 0; });
+    OnWidget(GetSafeHwnd(), [&](QWidget* w) {
+        w->update(r);
+        return 0;
+    });
 }
 
 BOOL CWnd::RedrawWindow(LPCRECT rectUpdate, CRgn*, UINT flags) {
@@ -150,8 +162,10 @@ BOOL CWnd::RedrawWindow(LPCRECT rectUpdate, CRgn*, UINT flags) {
         QRect r = rectUpdate ? QRect(rectUpdate->left, rectUpdate->top, rectUpdate->right - rectUpdate->left,
                                      rectUpdate->bottom - rectUpdate->top)
                              : w->rect();
-        if (flags & RDW_UPDATENOW) w->repaint(r);  // painted before the call returns
-        else if (flags & RDW_INVALIDATE) w->update(r);
+        if (flags & RDW_UPDATENOW)
+            w->repaint(r);  // painted before the call returns
+        else if (flags & RDW_INVALIDATE)
+            w->update(r);
         return TRUE;
     });
 }

@@ -63,8 +63,12 @@ protected:
 
 LRESULT SendMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-inline LRESULT SendMessage(HWND h, UINT m, WPARAM w, LPARAM l) { return SendMessageW(h, m, w, l); }
-inline BOOL PostMessage(HWND h, UINT m, WPARAM w, LPARAM l) { return PostMessageW(h, m, w, l); }
+inline LRESULT SendMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return SendMessageW(h, m, w, l);
+}
+inline BOOL PostMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
+    return PostMessageW(h, m, w, l);
+}
 BOOL IsWindow(HWND hWnd);
 HWND GetDlgItem(HWND hDlg, int nIDDlgItem);
 

@@ -2,8 +2,8 @@
 
 #include <QAbstractButton>
 #include <QCoreApplication>
-#include <QIcon>
 #include <QDialog>
+#include <QIcon>
 #include <QLabel>
 #include <QPainter>
 
@@ -65,7 +65,9 @@ WndCore* WndCore::FromHandle(HWND hWnd) {
     return it == g_handles.end() ? nullptr : it->second;
 }
 
-WndCore* WndCore::FromWidget(QWidget* w) { return dynamic_cast<WndCore*>(w); }
+WndCore* WndCore::FromWidget(QWidget* w) {
+    return dynamic_cast<WndCore*>(w);
+}
 
 bool WndCore::Post(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     // Held while posting so the window cannot be destroyed in between.
@@ -80,8 +82,7 @@ LRESULT WndCore::Dispatch(UINT message, WPARAM wParam, LPARAM lParam) {
     CurrentMessage current{this, message, wParam, lParam};
     const CurrentMessage* saved = t_current;
     t_current = &current;
-    LRESULT result = m_pWnd ? m_pWnd->WindowProc(message, wParam, lParam)
-                            : DefProc(message, wParam, lParam);
+    LRESULT result = m_pWnd ? m_pWnd->WindowProc(message, wParam, lParam) : DefProc(message, wParam, lParam);
     t_current = saved;
     return result;
 }
@@ -99,51 +100,56 @@ static QString TextOf(QWidget* w) {
 }
 
 static void SetTextOf(QWidget* w, const QString& text) {
-    if (auto* label = qobject_cast<QLabel*>(w)) label->setText(text);
-    else if (auto* button = qobject_cast<QAbstractButton*>(w)) button->setText(text);
-    else if (w->isWindow()) w->setWindowTitle(text);
-    else w->setProperty("afxWindowText", text);
+    if (auto* label = qobject_cast<QLabel*>(w))
+        label->setText(text);
+    else if (auto* button = qobject_cast<QAbstractButton*>(w))
+        button->setText(text);
+    else if (w->isWindow())
+        w->setWindowTitle(text);
+    else
+        w->setProperty("afxWindowText", text);
 }
 
 LRESULT WndCore::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case WM_SETTEXT: {
-        auto* text = reinterpret_cast<const wchar_t*>(lParam);
-        SetTextOf(m_pSelf, text ? QString::fromWCharArray(text) : QString());
-        return TRUE;
-    }
-    case WM_GETTEXTLENGTH:
-        return TextOf(m_pSelf).toStdWString().size();
-    case WM_GETTEXT: {
-        auto* buffer = reinterpret_cast<wchar_t*>(lParam);
-        if (!buffer || wParam == 0) return 0;
-        std::wstring text = TextOf(m_pSelf).toStdWString();
-        size_t n = std::min<size_t>(text.size(), wParam - 1);
-        std::wmemcpy(buffer, text.data(), n);
-        buffer[n] = L'\0';
-        return static_cast<LRESULT>(n);
-    }
-    case BM_GETCHECK: {
-        auto* button = qobject_cast<QAbstractButton*>(m_pSelf);
-        return button && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
-    }
-    case BM_SETCHECK:
-        if (auto* button = qobject_cast<QAbstractButton*>(m_pSelf)) button->setChecked(wParam == BST_CHECKED);
-        return 0;
-    case WM_ERASEBKGND: {
-        auto* dc = reinterpret_cast<CDC*>(wParam);
-        if (dc && dc->GetPainter() && m_pCurrentPaint)
-            dc->GetPainter()->fillRect(m_pCurrentPaint->rect(), m_pSelf->palette().color(m_pSelf->backgroundRole()));
-        return TRUE;
-    }
-    case WM_PAINT:
-        if (m_pCurrentPaint) BasePaint(m_pCurrentPaint);
-        return 0;
-    case WM_SETICON:
-        if (auto* icon = reinterpret_cast<QIcon*>(lParam)) m_pSelf->setWindowIcon(*icon);
-        return 0;
-    default:
-        return 0;
+        case WM_SETTEXT: {
+            auto* text = reinterpret_cast<const wchar_t*>(lParam);
+            SetTextOf(m_pSelf, text ? QString::fromWCharArray(text) : QString());
+            return TRUE;
+        }
+        case WM_GETTEXTLENGTH:
+            return TextOf(m_pSelf).toStdWString().size();
+        case WM_GETTEXT: {
+            auto* buffer = reinterpret_cast<wchar_t*>(lParam);
+            if (!buffer || wParam == 0) return 0;
+            std::wstring text = TextOf(m_pSelf).toStdWString();
+            size_t n = std::min<size_t>(text.size(), wParam - 1);
+            std::wmemcpy(buffer, text.data(), n);
+            buffer[n] = L'\0';
+            return static_cast<LRESULT>(n);
+        }
+        case BM_GETCHECK: {
+            auto* button = qobject_cast<QAbstractButton*>(m_pSelf);
+            return button && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
+        }
+        case BM_SETCHECK:
+            if (auto* button = qobject_cast<QAbstractButton*>(m_pSelf)) button->setChecked(wParam == BST_CHECKED);
+            return 0;
+        case WM_ERASEBKGND: {
+            auto* dc = reinterpret_cast<CDC*>(wParam);
+            if (dc && dc->GetPainter() && m_pCurrentPaint)
+                dc->GetPainter()->fillRect(m_pCurrentPaint->rect(),
+                                           m_pSelf->palette().color(m_pSelf->backgroundRole()));
+            return TRUE;
+        }
+        case WM_PAINT:
+            if (m_pCurrentPaint) BasePaint(m_pCurrentPaint);
+            return 0;
+        case WM_SETICON:
+            if (auto* icon = reinterpret_cast<QIcon*>(lParam)) m_pSelf->setWindowIcon(*icon);
+            return 0;
+        default:
+            return 0;
     }
 }
 

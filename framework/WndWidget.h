@@ -41,7 +41,9 @@ public:
     virtual LRESULT DefProc(UINT message, WPARAM wParam, LPARAM lParam);
 
     // The painter of the paint now in progress (null outside a paint).
-    class QPainter* PaintPainter() const { return m_pPaintPainter; }
+    class QPainter* PaintPainter() const {
+        return m_pPaintPainter;
+    }
     void SetPaintPainter(class QPainter* p) { m_pPaintPainter = p; }
     QPaintEvent* CurrentPaint() const { return m_pCurrentPaint; }
 
@@ -71,8 +73,7 @@ template <class Base>
 class WndWidget : public Base, public WndCore {
 public:
     template <class... Args>
-    explicit WndWidget(int id, Args&&... args)
-        : Base(std::forward<Args>(args)...), WndCore(this, id) {}
+    explicit WndWidget(int id, Args&&... args) : Base(std::forward<Args>(args)...), WndCore(this, id) {}
 
 protected:
     bool event(QEvent* e) override { return HandleEvent(e) || Base::event(e); }

@@ -1,10 +1,10 @@
 #include "CodePage.h"
 
+#include <iconv.h>
+#include <langinfo.h>
 #include <cerrno>
 #include <climits>
 #include <cstring>
-#include <iconv.h>
-#include <langinfo.h>
 #include <optional>
 #include <string_view>
 
@@ -16,10 +16,8 @@ static_assert(sizeof(wchar_t) == 4, "wide text is taken as one UTF-32 unit per c
 class Iconv {
 public:
     Iconv(const char* to, const char* from) : m_cd(iconv_open(to, from)) {}
-    ~Iconv()
-    {
-        if (valid())
-            iconv_close(m_cd);
+    ~Iconv() {
+        if (valid()) iconv_close(m_cd);
     }
     Iconv(const Iconv&) = delete;
     Iconv& operator=(const Iconv&) = delete;
@@ -36,18 +34,15 @@ constexpr size_t kIconvFailed = static_cast<size_t>(-1);
 
 // The locale's codeset as iconv names it; the C/POSIX locale's ASCII is
 // widened to UTF-8 so that text read in that locale is not mangled.
-std::string LocaleCharset()
-{
+std::string LocaleCharset() {
     const char* codeset = nl_langinfo(CODESET);
     std::string name = codeset ? codeset : "";
-    if (name.empty() || name == "ANSI_X3.4-1968" || name == "ASCII" || name == "US-ASCII")
-        return "UTF-8";
+    if (name.empty() || name == "ANSI_X3.4-1968" || name == "ASCII" || name == "US-ASCII") return "UTF-8";
     return name;
 }
 
 // Upper case without separators, so that "utf-8", "UTF8" and "Utf_8" compare equal.
-std::string Canonical(std::string_view name)
-{
+std::string Canonical(std::string_view name) {
     std::string out;
     for (char c : name) {
         if (c >= 'a' && c <= 'z')
@@ -58,24 +53,21 @@ std::string Canonical(std::string_view name)
     return out;
 }
 
-std::string CharsetFor(UINT codePage)
-{
+std::string CharsetFor(UINT codePage) {
     switch (codePage) {
-    case CP_UTF8:
-        return "UTF-8";
-    case CP_ACP:
-        return LocaleCharset();
-    default:
-        return "CP" + std::to_string(codePage);
+        case CP_UTF8:
+            return "UTF-8";
+        case CP_ACP:
+            return LocaleCharset();
+        default:
+            return "CP" + std::to_string(codePage);
     }
 }
 
-std::optional<std::wstring> Decode(UINT codePage, const char* src, size_t length)
-{
+std::optional<std::wstring> Decode(UINT codePage, const char* src, size_t length) {
     const std::string charset = CharsetFor(codePage);
     Iconv cd(kWideCharset, charset.c_str());
-    if (!cd.valid())
-        return std::nullopt;
+    if (!cd.valid()) return std::nullopt;
 
     std::wstring out;
     wchar_t chunk[256];
@@ -90,10 +82,8 @@ std::optional<std::wstring> Decode(UINT codePage, const char* src, size_t length
         const size_t r = iconv(cd.get(), &in, &inLeft, &o, &oLeft);
         const int err = errno;
         drain(o);
-        if (r != kIconvFailed || err == E2BIG)
-            continue;
-        if (err != EILSEQ && err != EINVAL)
-            return std::nullopt;
+        if (r != kIconvFailed || err == E2BIG) continue;
+        if (err != EILSEQ && err != EINVAL) return std::nullopt;
         // One replacement per byte that cannot start a character, then go on.
         out.push_back(L'\xFFFD');
         ++in;
@@ -101,20 +91,17 @@ std::optional<std::wstring> Decode(UINT codePage, const char* src, size_t length
     }
     char* o = reinterpret_cast<char*>(chunk);
     size_t oLeft = sizeof chunk;
-    if (iconv(cd.get(), nullptr, nullptr, &o, &oLeft) == kIconvFailed)
-        return std::nullopt;
+    if (iconv(cd.get(), nullptr, nullptr, &o, &oLeft) == kIconvFailed) return std::nullopt;
     drain(o);
     return out;
 }
 
-std::optional<std::string> Encode(UINT codePage, const wchar_t* src, size_t length,
-                                  const char* defaultChar, bool* usedDefault)
-{
+std::optional<std::string> Encode(UINT codePage, const wchar_t* src, size_t length, const char* defaultChar,
+                                  bool* usedDefault) {
     const std::string charset = CharsetFor(codePage);
     const bool toUtf8 = Canonical(charset) == "UTF8";
     Iconv cd(charset.c_str(), kWideCharset);
-    if (!cd.valid())
-        return std::nullopt;
+    if (!cd.valid()) return std::nullopt;
 
     // UTF-8 can hold every character, so only invalid code points reach the
     // replacement there, and they become U+FFFD as the system does.
@@ -136,93 +123,67 @@ std::optional<std::string> Encode(UINT codePage, const wchar_t* src, size_t leng
         const size_t r = iconv(cd.get(), &in, &inLeft, &o, &oLeft);
         const int err = errno;
         out.append(chunk, static_cast<size_t>(o - chunk));
-        if (r != kIconvFailed || err == E2BIG)
-            continue;
-        if (err != EILSEQ && err != EINVAL)
-            return std::nullopt;
+        if (r != kIconvFailed || err == E2BIG) continue;
+        if (err != EILSEQ && err != EINVAL) return std::nullopt;
         out += replacement;
-        if (!toUtf8)
-            *usedDefault = true;
+        if (!toUtf8) *usedDefault = true;
         in += sizeof(wchar_t);
         inLeft -= sizeof(wchar_t);
     }
     char* o = chunk;
     size_t oLeft = sizeof chunk;
-    if (iconv(cd.get(), nullptr, nullptr, &o, &oLeft) == kIconvFailed)
-        return std::nullopt;
+    if (iconv(cd.get(), nullptr, nullptr, &o, &oLeft) == kIconvFailed) return std::nullopt;
     out.append(chunk, static_cast<size_t>(o - chunk));
     return out;
 }
 
 // Shared tail of both calls: a zero size asks for the size, a short buffer fails.
 template <class Char>
-int Deliver(const std::basic_string<Char>& converted, Char* dst, int capacity)
-{
-    if (converted.size() > static_cast<size_t>(INT_MAX))
-        return 0;
+int Deliver(const std::basic_string<Char>& converted, Char* dst, int capacity) {
+    if (converted.size() > static_cast<size_t>(INT_MAX)) return 0;
     const int needed = static_cast<int>(converted.size());
-    if (capacity == 0)
-        return needed;
-    if (needed > capacity)
-        return 0;
+    if (capacity == 0) return needed;
+    if (needed > capacity) return 0;
     std::memcpy(dst, converted.data(), converted.size() * sizeof(Char));
     return needed;
 }
 
-} // namespace
+}  // namespace
 
-UINT GetACP()
-{
+UINT GetACP() {
     const std::string name = Canonical(LocaleCharset());
-    if (name == "GBK" || name == "GB2312" || name == "GB18030" || name == "EUCCN" || name == "CP936")
-        return 936;
-    if (name == "ISO88591" || name == "ISO885915" || name == "CP1252" || name == "WINDOWS1252")
-        return 1252;
-    if (name == "UTF8")
-        return CP_UTF8;
+    if (name == "GBK" || name == "GB2312" || name == "GB18030" || name == "EUCCN" || name == "CP936") return 936;
+    if (name == "ISO88591" || name == "ISO885915" || name == "CP1252" || name == "WINDOWS1252") return 1252;
+    if (name == "UTF8") return CP_UTF8;
     return 0;
 }
 
-int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, LPCSTR src, int cbMultiByte, LPWSTR dst,
-                        int cchWideChar)
-{
-    if (!src || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 ||
-        (cchWideChar > 0 && !dst))
-        return 0;
+int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, LPCSTR src, int cbMultiByte, LPWSTR dst, int cchWideChar) {
+    if (!src || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 || (cchWideChar > 0 && !dst)) return 0;
     const size_t length = cbMultiByte == -1 ? std::strlen(src) + 1 : static_cast<size_t>(cbMultiByte);
     const auto wide = Decode(codePage, src, length);
     return wide ? Deliver(*wide, dst, cchWideChar) : 0;
 }
 
-int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, LPCWSTR src, int cchWideChar, LPSTR dst,
-                        int cbMultiByte, LPCSTR defaultChar, BOOL* usedDefaultChar)
-{
-    if (usedDefaultChar)
-        *usedDefaultChar = FALSE;
-    if (!src || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 ||
-        (cbMultiByte > 0 && !dst))
-        return 0;
+int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, LPCWSTR src, int cchWideChar, LPSTR dst, int cbMultiByte,
+                        LPCSTR defaultChar, BOOL* usedDefaultChar) {
+    if (usedDefaultChar) *usedDefaultChar = FALSE;
+    if (!src || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 || (cbMultiByte > 0 && !dst)) return 0;
     const size_t length = cchWideChar == -1 ? std::wcslen(src) + 1 : static_cast<size_t>(cchWideChar);
     bool used = false;
     const auto narrow = Encode(codePage, src, length, defaultChar, &used);
-    if (!narrow)
-        return 0;
-    if (usedDefaultChar)
-        *usedDefaultChar = used ? TRUE : FALSE;
+    if (!narrow) return 0;
+    if (usedDefaultChar) *usedDefaultChar = used ? TRUE : FALSE;
     return Deliver(*narrow, dst, cbMultiByte);
 }
 
-std::wstring CA2W(const std::string& text, UINT codePage)
-{
-    if (text.empty())
-        return {};
+std::wstring CA2W(const std::string& text, UINT codePage) {
+    if (text.empty()) return {};
     return Decode(codePage, text.data(), text.size()).value_or(std::wstring());
 }
 
-std::string CW2A(const std::wstring& text, UINT codePage)
-{
-    if (text.empty())
-        return {};
+std::string CW2A(const std::wstring& text, UINT codePage) {
+    if (text.empty()) return {};
     bool used = false;
     return Encode(codePage, text.data(), text.size(), nullptr, &used).value_or(std::string());
 }

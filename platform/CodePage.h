@@ -15,10 +15,9 @@ UINT GetACP();
 // "up to and including the terminator"; a zero output size asks for the size
 // needed. Returns the number of units written (or needed), 0 on failure.
 // Undecodable input becomes U+FFFD; characters the narrow side lacks become '?'.
-int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int cbMultiByte, LPWSTR dst,
-                        int cchWideChar);
-int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int cchWideChar, LPSTR dst,
-                        int cbMultiByte, LPCSTR defaultChar, BOOL* usedDefaultChar);
+int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int cbMultiByte, LPWSTR dst, int cchWideChar);
+int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int cchWideChar, LPSTR dst, int cbMultiByte,
+                        LPCSTR defaultChar, BOOL* usedDefaultChar);
 
 // Whole-string conversions, as the ATL conversion classes of the same names.
 std::wstring CA2W(const std::string& text, UINT codePage = CP_ACP);

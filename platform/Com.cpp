@@ -6,10 +6,14 @@ namespace {
 std::atomic<int> g_initialized{0};
 }
 
-HRESULT CoInitialize(LPVOID) { return g_initialized++ == 0 ? S_OK : S_FALSE; }
+HRESULT CoInitialize(LPVOID) {
+    return g_initialized++ == 0 ? S_OK : S_FALSE;
+}
 
 void CoUninitialize() {
     if (g_initialized > 0) --g_initialized;
 }
 
-int CoInitializeCount() { return g_initialized.load(); }
+int CoInitializeCount() {
+    return g_initialized.load();
+}

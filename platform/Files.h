@@ -21,8 +21,8 @@ typedef void* HANDLE;
 DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer);
 
 // Opens an existing file for reading (the only use the system has for it).
-HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void* security, DWORD disposition,
-                   DWORD flags, HANDLE templateFile);
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void* security, DWORD disposition, DWORD flags,
+                   HANDLE templateFile);
 BOOL GetFileSizeEx(HANDLE file, int64_t* size);
 BOOL CloseHandle(HANDLE handle);
 

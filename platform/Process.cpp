@@ -1,7 +1,7 @@
 #include "Process.h"
 
-#include <cstdio>
 #include <unistd.h>
+#include <cstdio>
 
 void ExitProcess(UINT exitCode) {
     std::fflush(nullptr);

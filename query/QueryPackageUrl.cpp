@@ -12,15 +12,13 @@ namespace {
 constexpr const char* kAddressPrefix = "http://" DERAVIZIZIVU_SERVICE_HOST "/ZI2009_zor_oza/dict.php?classid=";
 constexpr const char* kSeparator = "&";
 constexpr const char* kSecondKey = "dictid=";
-constexpr const wchar_t* kRefusal = L"-1"; // compared with the whole text
+constexpr const wchar_t* kRefusal = L"-1";  // compared with the whole text
 
-} // namespace
+}  // namespace
 
-int QueryPackageUrl(const CStringA& dictKey, CStringA& url)
-{
+int QueryPackageUrl(const CStringA& dictKey, CStringA& url) {
     const size_t hash = dictKey.find('#');
-    if (hash == CStringA::npos)
-        return -2;
+    if (hash == CStringA::npos) return -2;
     // The ids go into the address byte for byte; the dictionary id keeps any further '#'.
     const CStringA classId = dictKey.substr(0, hash);
     const CStringA dictId = dictKey.substr(hash + 1);
@@ -29,10 +27,8 @@ int QueryPackageUrl(const CStringA& dictKey, CStringA& url)
     CUrlTextReader reader;
     reader.OpenUrl(CString(CA2W(address)));
     CString text;
-    if (!reader.ReadText(text))
-        return -1;
-    if (text == kRefusal)
-        return -1;
+    if (!reader.ReadText(text)) return -1;
+    if (text == kRefusal) return -1;
     url = CW2A(text);
     return 0;
 }

@@ -12,19 +12,16 @@ constexpr UINT kAnswerBufferSize = 4096;
 constexpr UINT kReadChunkSize = 512;
 constexpr DWORD kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE | INTERNET_FLAG_TRANSFER_BINARY;
 
-} // namespace
+}  // namespace
 
-CUrlTextReader::~CUrlTextReader()
-{
+CUrlTextReader::~CUrlTextReader() {
     delete m_pFile;
     delete m_pSession;
 }
 
-bool CUrlTextReader::OpenUrl(CString url)
-{
+bool CUrlTextReader::OpenUrl(CString url) {
     try {
-        if (!m_pSession)
-            m_pSession = new CInternetSession();
+        if (!m_pSession) m_pSession = new CInternetSession();
         CStdioFile* pFile = m_pSession->OpenURL(url, 1, kOpenFlags, nullptr, 0);
         delete m_pFile;
         m_pFile = pFile;
@@ -37,10 +34,8 @@ bool CUrlTextReader::OpenUrl(CString url)
     return false;
 }
 
-bool CUrlTextReader::ReadText(CString& text)
-{
-    if (!m_pFile)
-        return false;
+bool CUrlTextReader::ReadText(CString& text) {
+    if (!m_pFile) return false;
     try {
         char answer[kAnswerBufferSize];
         std::memset(answer, 0, sizeof answer);
@@ -55,8 +50,7 @@ bool CUrlTextReader::ReadText(CString& text)
                 text.clear();
                 return false;
             }
-            if (count == 0)
-                break;
+            if (count == 0) break;
             std::memcpy(answer + total, chunk, count);
             total += count;
         }

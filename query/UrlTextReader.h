@@ -18,6 +18,6 @@ public:
     bool ReadText(CString& text);
 
 private:
-    CStdioFile* m_pFile = nullptr;          // owned; null until OpenUrl succeeds
-    CInternetSession* m_pSession = nullptr; // owned; created by the first OpenUrl
+    CStdioFile* m_pFile = nullptr;           // owned; null until OpenUrl succeeds
+    CInternetSession* m_pSession = nullptr;  // owned; created by the first OpenUrl
 };

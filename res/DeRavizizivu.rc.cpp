@@ -1,8 +1,8 @@
 // The program's own resources, in Simplified Chinese.
 #include "framework/Messages.h"
 #include "framework/Resource.h"
-#include "res/resource.h"
 #include "res/icon.xpm.h"
+#include "res/resource.h"
 
 namespace {
 const DWORD kSmallDialog = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT | DS_FIXEDSYS;
@@ -41,8 +41,7 @@ const DLGTEMPLATE kDialogs[] = {
          DS_FIXEDSYS,
      WS_EX_APPWINDOW, "MS Shell Dlg", 8, kDownloadItems},
     {IDD_ERROR_DIALOG, "错误", 0, 0, 228, 82, kSmallDialog, WS_EX_CONTROLPARENT, "MS Shell Dlg", 8, kErrorItems},
-    {IDD_ASSURE_DIALOG, "确认退出", 0, 0, 186, 66, kSmallDialog, WS_EX_CONTROLPARENT, "MS Shell Dlg", 8,
-     kAssureItems},
+    {IDD_ASSURE_DIALOG, "确认退出", 0, 0, 186, 66, kSmallDialog, WS_EX_CONTROLPARENT, "MS Shell Dlg", 8, kAssureItems},
     {IDD_INSTALL_DIALOG, "安装", 0, 0, 221, 103, WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | DS_SETFONT, 0,
      "MS Shell Dlg", 8, kInstallItems},
 };

@@ -61,7 +61,7 @@ int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* p
 int TransferRequest::RunTransfer(void* progressContext) {
     CStringA narrowUrl = CW2A(url ? url : L"");
     CStringA narrowPath = CW2A(localPath ? localPath : L"");
-    int result = DownloadToFile(handle, url ? narrowUrl.c_str() : nullptr,
-                                localPath ? narrowPath.c_str() : nullptr, progressContext);
+    int result = DownloadToFile(handle, url ? narrowUrl.c_str() : nullptr, localPath ? narrowPath.c_str() : nullptr,
+                                progressContext);
     return result != 0 ? 3 : 0;
 }

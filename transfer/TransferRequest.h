@@ -11,8 +11,7 @@ struct ProgressHook {
 };
 
 // The library's progress callback: hands the download figures to the hook.
-int ProgressTrampoline(void* progressData, double expected, double received, double uploadTotal,
-                       double uploadDone);
+int ProgressTrampoline(void* progressData, double expected, double received, double uploadTotal, double uploadDone);
 
 // 0 on success; -1 without handle, URL or path; -2 when the local file cannot
 // be opened; otherwise the code of the first library call that failed.

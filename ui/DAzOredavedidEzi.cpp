@@ -14,14 +14,14 @@ const DWORD kWorkerGraceMs = 500;
 }
 
 BEGIN_MESSAGE_MAP(DAzOredavedidEzi, CDialog)
-    ON_WM_PAINT()
-    ON_WM_QUERYDRAGICON()
-    ON_MESSAGE(WM_DOWNLOAD_PROGRESS, OnDownloadProgress)
-    ON_BN_CLICKED(IDCANCEL, OnBnClickedCancel)
+ON_WM_PAINT()
+ON_WM_QUERYDRAGICON()
+ON_MESSAGE(WM_DOWNLOAD_PROGRESS, OnDownloadProgress)
+ON_BN_CLICKED(IDCANCEL, OnBnClickedCancel)
 END_MESSAGE_MAP()
 
-DAzOredavedidEzi::DAzOredavedidEzi(CStringA strUrl, CStringA strDestPath, CStringA strDictKey,
-                                   CStringA strDisplayName, CWnd* pParent)
+DAzOredavedidEzi::DAzOredavedidEzi(CStringA strUrl, CStringA strDestPath, CStringA strDictKey, CStringA strDisplayName,
+                                   CWnd* pParent)
     : CDialog(IDD, pParent),
       m_hIcon(AfxLoadIcon(IDR_MAINFRAME)),
       m_nProgressMsg(WM_DOWNLOAD_PROGRESS),
@@ -75,7 +75,9 @@ void DAzOredavedidEzi::OnPaint() {
     dc.DrawIcon(x, y, m_hIcon);
 }
 
-HCURSOR DAzOredavedidEzi::OnQueryDragIcon() { return m_hIcon; }
+HCURSOR DAzOredavedidEzi::OnQueryDragIcon() {
+    return m_hIcon;
+}
 
 LRESULT DAzOredavedidEzi::OnDownloadProgress(WPARAM wParam, LPARAM) {
     m_ctlProgress.SetPos(static_cast<int>(wParam));

@@ -79,7 +79,8 @@ TEST(Binary, DownloadsAndPlacesThePackageThenWaitsOnItsDoneButton) {
     testsupport::TempDir dest, tmp;
     setenv("TMPDIR", tmp.Path().c_str(), 1);
     Child child;
-    Start(child, DERAVIZIZIVU_BINARY, {"-" + server.BaseUrl() + "/dict.zip", "-" + (dest / "dict.zip"), "-12#345", "-名", "-1"});
+    Start(child, DERAVIZIZIVU_BINARY,
+          {"-" + server.BaseUrl() + "/dict.zip", "-" + (dest / "dict.zip"), "-12#345", "-名", "-1"});
     unsetenv("TMPDIR");
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(20);
     while (!std::filesystem::exists(dest / "dict.zip") && std::chrono::steady_clock::now() < until)

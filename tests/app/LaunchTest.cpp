@@ -10,8 +10,8 @@
 #include "framework/Thread.h"
 #include "platform/CodePage.h"
 #include "platform/CommandLine.h"
-#include "ui/DAzOredavedidEzi.h"
 #include "tests/support/DialogDriver.h"
+#include "ui/DAzOredavedidEzi.h"
 
 using namespace testsupport;
 
@@ -86,7 +86,8 @@ TEST(Launch, EmptyNameShowsTheDefaultName) {
 
 TEST(DefaultName, IsStoredInTheNarrowCodePageInForce) {
     std::string restore = setlocale(LC_ALL, nullptr);
-    if (!setlocale(LC_ALL, "zh_CN.GBK")) GTEST_SKIP() << "locale zh_CN.GBK is not installed (scripts/setup.sh makes it)";
+    if (!setlocale(LC_ALL, "zh_CN.GBK"))
+        GTEST_SKIP() << "locale zh_CN.GBK is not installed (scripts/setup.sh makes it)";
     CStringA gbk = DAzOredavedidEzi("u", "d", "1#2", "").m_strDisplayName;
     setlocale(LC_ALL, "C.UTF-8");
     CStringA utf8 = DAzOredavedidEzi("u", "d", "1#2", "").m_strDisplayName;

@@ -18,8 +18,8 @@ TEST(SplitCommandLine, FiveValuesInTheirOrder) {
 }
 
 TEST(SplitCommandLine, AnythingButFiveSeparatorsIsRefusedWithoutSplitting) {
-    for (const char* line : {"prog -a -b -c#d -e", "prog -a -b -c#d -e -1 -x", "prog", "",
-                             "/opt/x -y/prog -a -b -c#d -e -1"}) {
+    for (const char* line :
+         {"prog -a -b -c#d -e", "prog -a -b -c#d -e -1 -x", "prog", "", "/opt/x -y/prog -a -b -c#d -e -1"}) {
         std::vector<CStringA> values;
         EXPECT_EQ(SplitCommandLine(line, values), -1) << line;
         EXPECT_TRUE(values.empty()) << line;

@@ -87,7 +87,8 @@ TEST(Dialog, EndDialogInsideInitDialogNeverShowsTheWindow) {
     TestDialog dlg;
     bool everShown = false;
     dlg.onInit = [&](TestDialog& d) { d.EndDialog(5); };
-    WhenShown("甲", [&](QWidget*) { everShown = true; }, 200);
+    WhenShown(
+        "甲", [&](QWidget*) { everShown = true; }, 200);
     EXPECT_EQ(dlg.DoModal(), 5);
     QApplication::processEvents();
     EXPECT_FALSE(everShown);

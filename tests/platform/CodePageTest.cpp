@@ -1,25 +1,23 @@
+#include <gtest/gtest.h>
 #include <clocale>
 #include <cstring>
-#include <gtest/gtest.h>
 #include <string>
 
-#include "tests/support/LocaleScope.h"
 #include "platform/CodePage.h"
+#include "tests/support/LocaleScope.h"
 
 using testsupport::LocaleScope;
 
 namespace {
 
-#define USE_LOCALE(scope, name)                                                                 \
-    LocaleScope scope(name);                                                                    \
-    if (!scope.ok())                                                                            \
-    GTEST_SKIP() << "locale " << name << " is not installed (see localedef in the setup script)"
+#define USE_LOCALE(scope, name) \
+    LocaleScope scope(name);    \
+    if (!scope.ok()) GTEST_SKIP() << "locale " << name << " is not installed (see localedef in the setup script)"
 
-const std::string kCidianUtf8 = "\xE8\xAF\x8D\xE5\x85\xB8"; // 词典
+const std::string kCidianUtf8 = "\xE8\xAF\x8D\xE5\x85\xB8";  // 词典
 const std::wstring kCidian = L"\u8BCD\u5178";
 
-TEST(CodePage, GbkLocaleIsCodePage936AndConvertsBothWays)
-{
+TEST(CodePage, GbkLocaleIsCodePage936AndConvertsBothWays) {
     USE_LOCALE(locale, "zh_CN.GBK");
     EXPECT_EQ(GetACP(), 936u);
     EXPECT_EQ(CW2A(kCidian), "\xB4\xCA\xB5\xE4");
@@ -29,8 +27,7 @@ TEST(CodePage, GbkLocaleIsCodePage936AndConvertsBothWays)
     EXPECT_EQ(CW2A(kCidian, CP_UTF8), kCidianUtf8);
 }
 
-TEST(CodePage, Latin1LocaleIsCodePage1252AndReplacesMissingCharacters)
-{
+TEST(CodePage, Latin1LocaleIsCodePage1252AndReplacesMissingCharacters) {
     USE_LOCALE(locale, "en_US.ISO-8859-1");
     EXPECT_EQ(GetACP(), 1252u);
     EXPECT_EQ(CW2A(L"caf\u00E9"), "caf\xE9");
@@ -54,38 +51,39 @@ TEST(CodePage, Latin1LocaleIsCodePage1252AndReplacesMissingCharacters)
     EXPECT_FALSE(usedDefault);
 }
 
-TEST(CodePage, Utf8LocaleIsCodePage65001)
-{
+TEST(CodePage, Utf8LocaleIsCodePage65001) {
     USE_LOCALE(locale, "C.UTF-8");
     EXPECT_EQ(GetACP(), static_cast<UINT>(CP_UTF8));
     EXPECT_EQ(CW2A(kCidian), kCidianUtf8);
     EXPECT_EQ(CA2W(kCidianUtf8), kCidian);
 }
 
-TEST(CodePage, PlainCLocaleCountsAsUtf8)
-{
+TEST(CodePage, PlainCLocaleCountsAsUtf8) {
     USE_LOCALE(locale, "C");
     EXPECT_EQ(GetACP(), static_cast<UINT>(CP_UTF8));
     EXPECT_EQ(CW2A(kCidian), kCidianUtf8);
     EXPECT_EQ(CA2W(kCidianUtf8), kCidian);
 }
 
-TEST(CodePage, UndecodableBytesBecomeOneReplacementEach)
-{
+TEST(CodePage, UndecodableBytesBecomeOneReplacementEach) {
     // Bad bytes in the middle, a bad continuation, and a sequence cut off at the end.
-    EXPECT_EQ(CA2W("a\xFF\xFE" "b", CP_UTF8), L"a\uFFFD\uFFFDb");
-    EXPECT_EQ(CA2W("\xE8" "A", CP_UTF8), L"\uFFFDA");
+    EXPECT_EQ(CA2W("a\xFF\xFE"
+                   "b",
+                   CP_UTF8),
+              L"a\uFFFD\uFFFDb");
+    EXPECT_EQ(CA2W("\xE8"
+                   "A",
+                   CP_UTF8),
+              L"\uFFFDA");
     EXPECT_EQ(CA2W("x\xE8\xAF", CP_UTF8), L"x\uFFFD\uFFFD");
     // A code point that is not a character has no UTF-8 form either.
     EXPECT_EQ(CW2A(std::wstring(1, static_cast<wchar_t>(0xD800)), CP_UTF8), "\xEF\xBF\xBD");
 }
 
-TEST(CodePage, SizeQueriesAndShortBuffers)
-{
+TEST(CodePage, SizeQueriesAndShortBuffers) {
     // -1 counts the terminator; an explicit length does not add one.
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, kCidianUtf8.c_str(), -1, nullptr, 0), 3);
-    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, kCidianUtf8.c_str(),
-                                  static_cast<int>(kCidianUtf8.size()), nullptr, 0),
+    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, kCidianUtf8.c_str(), static_cast<int>(kCidianUtf8.size()), nullptr, 0),
               2);
 
     wchar_t wide[3] = {L'#', L'#', L'#'};
@@ -94,9 +92,8 @@ TEST(CodePage, SizeQueriesAndShortBuffers)
     EXPECT_EQ(std::wstring(wide, 3), kCidian + L'\0');
 
     wchar_t unterminated[3] = {L'#', L'#', L'#'};
-    EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, kCidianUtf8.c_str(),
-                                  static_cast<int>(kCidianUtf8.size()), unterminated, 3),
-              2);
+    EXPECT_EQ(
+        MultiByteToWideChar(CP_UTF8, 0, kCidianUtf8.c_str(), static_cast<int>(kCidianUtf8.size()), unterminated, 3), 2);
     EXPECT_EQ(unterminated[2], L'#');
 
     EXPECT_EQ(WideCharToMultiByte(CP_UTF8, 0, kCidian.c_str(), -1, nullptr, 0, nullptr, nullptr), 7);
@@ -107,12 +104,11 @@ TEST(CodePage, SizeQueriesAndShortBuffers)
     EXPECT_EQ(std::string(narrow, 7), kCidianUtf8 + '\0');
 }
 
-TEST(CodePage, EmbeddedZeroIsConvertedAsACharacter)
-{
+TEST(CodePage, EmbeddedZeroIsConvertedAsACharacter) {
     // The text's bytes plus the zero byte that follows them.
     wchar_t wide[8];
-    const int n = MultiByteToWideChar(CP_UTF8, 0, kCidianUtf8.c_str(),
-                                      static_cast<int>(kCidianUtf8.size()) + 1, wide, 8);
+    const int n =
+        MultiByteToWideChar(CP_UTF8, 0, kCidianUtf8.c_str(), static_cast<int>(kCidianUtf8.size()) + 1, wide, 8);
     ASSERT_EQ(n, 3);
     EXPECT_EQ(std::wstring(wide, 3), kCidian + L'\0');
 
@@ -126,8 +122,7 @@ TEST(CodePage, EmbeddedZeroIsConvertedAsACharacter)
     EXPECT_EQ(CA2W(std::string("a\0b", 3), CP_UTF8), std::wstring(L"a\0b", 3));
 }
 
-TEST(CodePage, EmptyAndInvalidRequests)
-{
+TEST(CodePage, EmptyAndInvalidRequests) {
     wchar_t wide[4];
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, "abc", 0, wide, 4), 0);
     EXPECT_EQ(MultiByteToWideChar(CP_UTF8, 0, nullptr, -1, wide, 4), 0);
@@ -139,4 +134,4 @@ TEST(CodePage, EmptyAndInvalidRequests)
     EXPECT_TRUE(CW2A(L"").empty());
 }
 
-} // namespace
+}  // namespace

@@ -1,18 +1,18 @@
+#include <dirent.h>
+#include <fcntl.h>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
 #include <cstring>
-#include <dirent.h>
-#include <fcntl.h>
 #include <filesystem>
 #include <fstream>
-#include <gtest/gtest.h>
 #include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "platform/Files.h"
 
@@ -21,14 +21,11 @@ namespace {
 // A fresh folder under `base`, removed with everything in it at the end.
 class TempDir {
 public:
-    explicit TempDir(const std::string& base = "/tmp")
-    {
+    explicit TempDir(const std::string& base = "/tmp") {
         std::string pattern = base + "/platform-test-XXXXXX";
-        if (mkdtemp(pattern.data()))
-            m_path = pattern;
+        if (mkdtemp(pattern.data())) m_path = pattern;
     }
-    ~TempDir()
-    {
+    ~TempDir() {
         if (!m_path.empty()) {
             std::error_code ignored;
             std::filesystem::remove_all(m_path, ignored);
@@ -48,17 +45,14 @@ private:
 // Sets or clears TMPDIR for one test and restores it afterwards.
 class TmpdirScope {
 public:
-    explicit TmpdirScope(const char* value)
-    {
-        if (const char* old = std::getenv("TMPDIR"))
-            m_previous = old;
+    explicit TmpdirScope(const char* value) {
+        if (const char* old = std::getenv("TMPDIR")) m_previous = old;
         if (value)
             setenv("TMPDIR", value, 1);
         else
             unsetenv("TMPDIR");
     }
-    ~TmpdirScope()
-    {
+    ~TmpdirScope() {
         if (m_previous)
             setenv("TMPDIR", m_previous->c_str(), 1);
         else
@@ -76,39 +70,33 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
-void WriteFile(const std::string& path, const std::string& content)
-{
+void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
 }
 
-std::string ReadFile(const std::string& path)
-{
+std::string ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
     return s.str();
 }
 
-bool Exists(const std::string& path)
-{
+bool Exists(const std::string& path) {
     struct stat st {};
     return lstat(path.c_str(), &st) == 0;
 }
 
-std::string TempPath()
-{
+std::string TempPath() {
     char buffer[PATH_MAX + 1];
     const DWORD n = GetTempPathA(sizeof buffer, buffer);
     return n == 0 ? std::string("<failed>") : std::string(buffer, n);
 }
 
-size_t OpenDescriptorCount()
-{
+size_t OpenDescriptorCount() {
     size_t count = 0;
     if (DIR* d = opendir("/proc/self/fd")) {
-        while (readdir(d))
-            ++count;
+        while (readdir(d)) ++count;
         closedir(d);
     }
     return count;
@@ -116,8 +104,7 @@ size_t OpenDescriptorCount()
 
 // ---- GetTempPathA
 
-TEST(GetTempPath, FollowsTmpdirAndEndsWithSlash)
-{
+TEST(GetTempPath, FollowsTmpdirAndEndsWithSlash) {
     {
         TmpdirScope env(nullptr);
         EXPECT_EQ(TempPath(), "/tmp/");
@@ -136,8 +123,7 @@ TEST(GetTempPath, FollowsTmpdirAndEndsWithSlash)
     }
 }
 
-TEST(GetTempPath, ShortBufferGetsTheSizeWithTerminatorAndStaysUntouched)
-{
+TEST(GetTempPath, ShortBufferGetsTheSizeWithTerminatorAndStaysUntouched) {
     TmpdirScope env("/abc");
     EXPECT_EQ(GetTempPathA(0, nullptr), 6u);
 
@@ -150,15 +136,13 @@ TEST(GetTempPath, ShortBufferGetsTheSizeWithTerminatorAndStaysUntouched)
     EXPECT_STREQ(buffer, "/abc/");
 }
 
-TEST(GetTempPath, FolderMustFitThePathLimit)
-{
+TEST(GetTempPath, FolderMustFitThePathLimit) {
     std::string buffer(PATH_MAX + 8, '\0');
     // With the slash added this is exactly the longest path the system takes.
     const std::string longest = "/" + std::string(PATH_MAX - 3, 'a');
     {
         TmpdirScope env(longest.c_str());
-        EXPECT_EQ(GetTempPathA(static_cast<DWORD>(buffer.size()), buffer.data()),
-                  static_cast<DWORD>(PATH_MAX - 1));
+        EXPECT_EQ(GetTempPathA(static_cast<DWORD>(buffer.size()), buffer.data()), static_cast<DWORD>(PATH_MAX - 1));
         EXPECT_EQ(std::string(buffer.c_str()), longest + "/");
     }
     {
@@ -171,14 +155,12 @@ TEST(GetTempPath, FolderMustFitThePathLimit)
 
 // ---- CreateFileA and the file size
 
-HANDLE OpenForReading(const std::string& path)
-{
-    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+HANDLE OpenForReading(const std::string& path) {
+    return CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN,
+                       nullptr);
 }
 
-TEST(CreateFile, SizeOfEmptyAndOfSmallFile)
-{
+TEST(CreateFile, SizeOfEmptyAndOfSmallFile) {
     TempDir dir;
     ASSERT_TRUE(dir.ok());
     WriteFile(dir.path("empty"), "");
@@ -196,8 +178,7 @@ TEST(CreateFile, SizeOfEmptyAndOfSmallFile)
     EXPECT_EQ(size, 5);
 }
 
-TEST(CreateFile, SizeBeyondFourGigabytes)
-{
+TEST(CreateFile, SizeBeyondFourGigabytes) {
     TempDir dir;
     ASSERT_TRUE(dir.ok());
     const std::string path = dir.path("sparse");
@@ -208,8 +189,7 @@ TEST(CreateFile, SizeBeyondFourGigabytes)
         const int r = ftruncate(fd, expected);
         const int err = errno;
         close(fd);
-        if (r != 0)
-            GTEST_SKIP() << "the file system refused a sparse 5 GiB file: " << std::strerror(err);
+        if (r != 0) GTEST_SKIP() << "the file system refused a sparse 5 GiB file: " << std::strerror(err);
     }
     CHandle file(OpenForReading(path));
     ASSERT_NE(static_cast<HANDLE>(file), INVALID_HANDLE_VALUE);
@@ -218,8 +198,7 @@ TEST(CreateFile, SizeBeyondFourGigabytes)
     EXPECT_EQ(size, static_cast<int64_t>(expected));
 }
 
-TEST(CreateFile, MissingFileAndFolderDoNotOpen)
-{
+TEST(CreateFile, MissingFileAndFolderDoNotOpen) {
     TempDir dir;
     ASSERT_TRUE(dir.ok());
     EXPECT_EQ(OpenForReading(dir.path("absent")), INVALID_HANDLE_VALUE);
@@ -229,8 +208,7 @@ TEST(CreateFile, MissingFileAndFolderDoNotOpen)
     EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
 }
 
-TEST(CreateFile, HandlesReleaseTheirDescriptor)
-{
+TEST(CreateFile, HandlesReleaseTheirDescriptor) {
     TempDir dir;
     ASSERT_TRUE(dir.ok());
     WriteFile(dir.path("f"), "x");
@@ -256,37 +234,31 @@ TEST(CreateFile, HandlesReleaseTheirDescriptor)
 
 // ---- MoveFileA
 
-struct timespec At(time_t seconds, long nanoseconds)
-{
+struct timespec At(time_t seconds, long nanoseconds) {
     struct timespec t {};
     t.tv_sec = seconds;
     t.tv_nsec = nanoseconds;
     return t;
 }
 
-void Stamp(const std::string& path, struct timespec atime, struct timespec mtime)
-{
+void Stamp(const std::string& path, struct timespec atime, struct timespec mtime) {
     const struct timespec times[2] = {atime, mtime};
     ASSERT_EQ(utimensat(AT_FDCWD, path.c_str(), times, 0), 0) << std::strerror(errno);
 }
 
-struct stat StatOf(const std::string& path)
-{
+struct stat StatOf(const std::string& path) {
     struct stat st {};
     EXPECT_EQ(stat(path.c_str(), &st), 0) << path;
     return st;
 }
 
-std::string Pattern(size_t size)
-{
+std::string Pattern(size_t size) {
     std::string s(size, '\0');
-    for (size_t i = 0; i < size; ++i)
-        s[i] = static_cast<char>((i * 131 + i / 7) & 0xFF);
+    for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 131 + i / 7) & 0xFF);
     return s;
 }
 
-TEST(MoveFile, SameFileSystemMovesAndKeepsTheTime)
-{
+TEST(MoveFile, SameFileSystemMovesAndKeepsTheTime) {
     TempDir dir;
     ASSERT_TRUE(dir.ok());
     const std::string from = dir.path("from"), to = dir.path("to");
@@ -299,8 +271,7 @@ TEST(MoveFile, SameFileSystemMovesAndKeepsTheTime)
     EXPECT_EQ(ReadFile(to), "payload");
 }
 
-TEST(MoveFile, SameFileSystemNeverReplaces)
-{
+TEST(MoveFile, SameFileSystemNeverReplaces) {
     TempDir dir;
     ASSERT_TRUE(dir.ok());
     const std::string from = dir.path("from"), to = dir.path("to");
@@ -312,8 +283,7 @@ TEST(MoveFile, SameFileSystemNeverReplaces)
     EXPECT_EQ(ReadFile(from), "new");
 }
 
-TEST(MoveFile, MissingSourceOrDestinationFolderFails)
-{
+TEST(MoveFile, MissingSourceOrDestinationFolderFails) {
     TempDir dir;
     ASSERT_TRUE(dir.ok());
     const std::string from = dir.path("from");
@@ -328,10 +298,8 @@ TEST(MoveFile, MissingSourceOrDestinationFolderFails)
 // One folder on /dev/shm and one under /tmp, on different file systems.
 class MoveAcross : public testing::Test {
 protected:
-    void SetUp() override
-    {
-        if (!m_memory.ok() || !m_disk.ok())
-            GTEST_SKIP() << "need writable folders in /dev/shm and /tmp";
+    void SetUp() override {
+        if (!m_memory.ok() || !m_disk.ok()) GTEST_SKIP() << "need writable folders in /dev/shm and /tmp";
         if (StatOf(m_memory.root()).st_dev == StatOf(m_disk.root()).st_dev)
             GTEST_SKIP() << "/dev/shm and /tmp are on the same file system here";
     }
@@ -340,8 +308,7 @@ protected:
     TempDir m_disk{"/tmp"};
 };
 
-TEST_F(MoveAcross, CopiesContentAndBothTimesThenRemovesSource)
-{
+TEST_F(MoveAcross, CopiesContentAndBothTimesThenRemovesSource) {
     const std::string from = m_memory.path("from"), to = m_disk.path("to");
     const std::string content = Pattern(300 * 1024 + 17);
     WriteFile(from, content);
@@ -358,8 +325,7 @@ TEST_F(MoveAcross, CopiesContentAndBothTimesThenRemovesSource)
     EXPECT_TRUE(ReadFile(to) == content) << "copied content differs";
 }
 
-TEST_F(MoveAcross, EmptyFileIsMovedToo)
-{
+TEST_F(MoveAcross, EmptyFileIsMovedToo) {
     const std::string from = m_disk.path("from"), to = m_memory.path("to");
     WriteFile(from, "");
     ASSERT_TRUE(MoveFileA(from.c_str(), to.c_str()));
@@ -368,8 +334,7 @@ TEST_F(MoveAcross, EmptyFileIsMovedToo)
     EXPECT_EQ(StatOf(to).st_size, 0);
 }
 
-TEST_F(MoveAcross, NeverReplacesAndKeepsSource)
-{
+TEST_F(MoveAcross, NeverReplacesAndKeepsSource) {
     const std::string from = m_memory.path("from"), to = m_disk.path("to");
     WriteFile(from, "new");
     WriteFile(to, "old");
@@ -379,8 +344,7 @@ TEST_F(MoveAcross, NeverReplacesAndKeepsSource)
     EXPECT_EQ(ReadFile(from), "new");
 }
 
-TEST_F(MoveAcross, MissingDestinationFolderFailsAndKeepsSource)
-{
+TEST_F(MoveAcross, MissingDestinationFolderFailsAndKeepsSource) {
     const std::string from = m_memory.path("from");
     WriteFile(from, "kept");
 
@@ -388,8 +352,7 @@ TEST_F(MoveAcross, MissingDestinationFolderFailsAndKeepsSource)
     EXPECT_EQ(ReadFile(from), "kept");
 }
 
-TEST_F(MoveAcross, SymbolicLinkAtDestinationIsNotWrittenThrough)
-{
+TEST_F(MoveAcross, SymbolicLinkAtDestinationIsNotWrittenThrough) {
     const std::string from = m_memory.path("from"), to = m_disk.path("to");
     const std::string target = m_disk.path("target");
     WriteFile(from, "new");
@@ -403,8 +366,7 @@ TEST_F(MoveAcross, SymbolicLinkAtDestinationIsNotWrittenThrough)
 
 // ---- _utime64
 
-TEST(Utime64, SetsBothTimesFromSeconds)
-{
+TEST(Utime64, SetsBothTimesFromSeconds) {
     TempDir dir;
     ASSERT_TRUE(dir.ok());
     const std::string path = dir.path("f");
@@ -423,10 +385,8 @@ TEST(Utime64, SetsBothTimesFromSeconds)
     EXPECT_EQ(_utime64(dir.path("absent").c_str(), &distinct), -1);
 }
 
-TEST(Utime64, TimesPast2038)
-{
-    if (sizeof(time_t) < 8)
-        GTEST_SKIP() << "time_t is 32-bit on this build";
+TEST(Utime64, TimesPast2038) {
+    if (sizeof(time_t) < 8) GTEST_SKIP() << "time_t is 32-bit on this build";
     TempDir dir;
     ASSERT_TRUE(dir.ok());
     const std::string path = dir.path("f");
@@ -439,8 +399,7 @@ TEST(Utime64, TimesPast2038)
 
 // ---- fopen_nofollow
 
-TEST(FopenNofollow, CreatesAndTruncatesRegularFiles)
-{
+TEST(FopenNofollow, CreatesAndTruncatesRegularFiles) {
     TempDir dir;
     ASSERT_TRUE(dir.ok());
     const std::string path = dir.path("download.tmp");
@@ -458,8 +417,7 @@ TEST(FopenNofollow, CreatesAndTruncatesRegularFiles)
     EXPECT_EQ(ReadFile(path), "2nd");
 }
 
-TEST(FopenNofollow, PlantedSymbolicLinkIsNotFollowed)
-{
+TEST(FopenNofollow, PlantedSymbolicLinkIsNotFollowed) {
     TempDir dir;
     ASSERT_TRUE(dir.ok());
     const std::string path = dir.path("download.tmp");
@@ -480,8 +438,7 @@ TEST(FopenNofollow, PlantedSymbolicLinkIsNotFollowed)
     EXPECT_FALSE(Exists(nowhere));
 }
 
-TEST(FopenNofollow, PlantedFifoIsRefusedWithoutWaiting)
-{
+TEST(FopenNofollow, PlantedFifoIsRefusedWithoutWaiting) {
     TempDir dir;
     ASSERT_TRUE(dir.ok());
     const std::string path = dir.path("download.tmp");
@@ -490,4 +447,4 @@ TEST(FopenNofollow, PlantedFifoIsRefusedWithoutWaiting)
     EXPECT_FALSE(f);
 }
 
-} // namespace
+}  // namespace

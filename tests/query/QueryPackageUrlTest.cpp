@@ -45,8 +45,7 @@ const std::string kCommandLineUrl = "http://packages.example/cmdline.zip";
 class EnvScope {
 public:
     EnvScope() = default;
-    ~EnvScope()
-    {
+    ~EnvScope() {
         for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
             if (it->second)
                 setenv(it->first.c_str(), it->second->c_str(), 1);
@@ -57,20 +56,17 @@ public:
     EnvScope(const EnvScope&) = delete;
     EnvScope& operator=(const EnvScope&) = delete;
 
-    void Set(const std::string& name, const std::string& value)
-    {
+    void Set(const std::string& name, const std::string& value) {
         Save(name);
         setenv(name.c_str(), value.c_str(), 1);
     }
-    void Unset(const std::string& name)
-    {
+    void Unset(const std::string& name) {
         Save(name);
         unsetenv(name.c_str());
     }
 
 private:
-    void Save(const std::string& name)
-    {
+    void Save(const std::string& name) {
         const char* old = getenv(name.c_str());
         m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
     }
@@ -78,10 +74,9 @@ private:
 };
 
 // Routes every request through `proxyUrl`, whatever the surroundings set.
-void UseOnlyProxy(EnvScope& env, const std::string& proxyUrl)
-{
-    for (const char* name : {"no_proxy", "NO_PROXY", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy",
-                             "ALL_PROXY"})
+void UseOnlyProxy(EnvScope& env, const std::string& proxyUrl) {
+    for (const char* name :
+         {"no_proxy", "NO_PROXY", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "all_proxy", "ALL_PROXY"})
         env.Unset(name);
     env.Set("http_proxy", proxyUrl);
 }
@@ -89,8 +84,7 @@ void UseOnlyProxy(EnvScope& env, const std::string& proxyUrl)
 // A loopback port on which nobody listens: bound, so nothing else takes it.
 class ClosedPort {
 public:
-    ClosedPort() : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0))
-    {
+    ClosedPort() : m_fd(::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0)) {
         sockaddr_in addr{};
         addr.sin_family = AF_INET;
         addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
@@ -99,10 +93,8 @@ public:
             ::getsockname(m_fd, reinterpret_cast<sockaddr*>(&addr), &len) == 0)
             m_port = ntohs(addr.sin_port);
     }
-    ~ClosedPort()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
+    ~ClosedPort() {
+        if (m_fd >= 0) ::close(m_fd);
     }
     ClosedPort(const ClosedPort&) = delete;
     ClosedPort& operator=(const ClosedPort&) = delete;
@@ -113,8 +105,7 @@ private:
     uint16_t m_port = 0;
 };
 
-Reply Answer(std::string body, int status = 200, std::string reason = "OK")
-{
+Reply Answer(std::string body, int status = 200, std::string reason = "OK") {
     Reply r;
     r.status = status;
     r.reason = std::move(reason);
@@ -123,11 +114,9 @@ Reply Answer(std::string body, int status = 200, std::string reason = "OK")
 }
 
 // Byte i of SendPattern's stream.
-std::string Pattern(size_t count)
-{
+std::string Pattern(size_t count) {
     std::string s(count, '\0');
-    for (size_t i = 0; i < count; ++i)
-        s[i] = static_cast<char>((i * 131 + 7) & 0xff);
+    for (size_t i = 0; i < count; ++i) s[i] = static_cast<char>((i * 131 + 7) & 0xff);
     return s;
 }
 
@@ -138,8 +127,7 @@ protected:
     void Serve(Reply r) { m_server.SetHandler(ServeFixed(std::move(r))); }
 
     // Runs one query from the command-line address; the result and the address after it.
-    std::pair<int, std::string> Query(const std::string& key)
-    {
+    std::pair<int, std::string> Query(const std::string& key) {
         CStringA url = kCommandLineUrl;
         const int result = QueryPackageUrl(key, url);
         return {result, url};
@@ -149,8 +137,7 @@ protected:
     EnvScope m_env;
 };
 
-TEST_F(QueryPackageUrlTest, KeyIsSplitAtTheFirstHashIntoTheAddress)
-{
+TEST_F(QueryPackageUrlTest, KeyIsSplitAtTheFirstHashIntoTheAddress) {
     const std::pair<const char*, const char*> cases[] = {
         {"12#345", "12&dictid=345"},
         {"#345", "&dictid=345"},
@@ -171,8 +158,7 @@ TEST_F(QueryPackageUrlTest, KeyIsSplitAtTheFirstHashIntoTheAddress)
     }
 }
 
-TEST_F(QueryPackageUrlTest, KeyWithoutHashSendsNothing)
-{
+TEST_F(QueryPackageUrlTest, KeyWithoutHashSendsNothing) {
     Serve(Answer("http://mirror.example/dict.zip"));
     for (const char* key : {"12345", ""}) {
         SCOPED_TRACE(key);
@@ -183,17 +169,15 @@ TEST_F(QueryPackageUrlTest, KeyWithoutHashSendsNothing)
     EXPECT_EQ(m_server.RequestCount(), 0u);
 }
 
-TEST_F(QueryPackageUrlTest, AnswerIsJudgedAsWholeText)
-{
+TEST_F(QueryPackageUrlTest, AnswerIsJudgedAsWholeText) {
     struct Case {
         const char* name;
         std::string body;
         int result;
-        std::string url; // the address afterwards
+        std::string url;  // the address afterwards
     };
     std::string counted(4095, '\0');
-    for (size_t i = 0; i < counted.size(); ++i)
-        counted[i] = static_cast<char>('a' + i % 26);
+    for (size_t i = 0; i < counted.size(); ++i) counted[i] = static_cast<char>('a' + i % 26);
     const Case cases[] = {
         {"refusal", "-1", -1, kCommandLineUrl},
         {"refusal and line end", "-1\r\n", 0, "-1\r\n"},
@@ -213,16 +197,14 @@ TEST_F(QueryPackageUrlTest, AnswerIsJudgedAsWholeText)
     }
 }
 
-TEST_F(QueryPackageUrlTest, ErrorPageBodyBecomesTheAddress)
-{
+TEST_F(QueryPackageUrlTest, ErrorPageBodyBecomesTheAddress) {
     Serve(Answer("no such dictionary", 404, "Not Found"));
     const auto [result, url] = Query("12#345");
     EXPECT_EQ(result, 0);
     EXPECT_EQ(url, "no such dictionary");
 }
 
-TEST_F(QueryPackageUrlTest, RedirectIsNotFollowed)
-{
+TEST_F(QueryPackageUrlTest, RedirectIsNotFollowed) {
     Reply moved = Answer("moved", 302, "Found");
     moved.headers = {{"Location", m_server.BaseUrl() + "/elsewhere"}};
     Serve(moved);
@@ -232,9 +214,8 @@ TEST_F(QueryPackageUrlTest, RedirectIsNotFollowed)
     EXPECT_EQ(m_server.RequestCount(), 1u);
 }
 
-TEST_F(QueryPackageUrlTest, Utf8AnswerArrivesInTheLocaleCodePage)
-{
-    const std::string answerUtf8 = "http://\xE4\xBE\x8B.cn/\xE8\xAF\x8D\xE5\x85\xB8.zip"; // http://例.cn/词典.zip
+TEST_F(QueryPackageUrlTest, Utf8AnswerArrivesInTheLocaleCodePage) {
+    const std::string answerUtf8 = "http://\xE4\xBE\x8B.cn/\xE8\xAF\x8D\xE5\x85\xB8.zip";  // http://例.cn/词典.zip
     Serve(Answer(answerUtf8));
     {
         LocaleScope locale("C.UTF-8");
@@ -244,15 +225,13 @@ TEST_F(QueryPackageUrlTest, Utf8AnswerArrivesInTheLocaleCodePage)
         EXPECT_EQ(url, answerUtf8);
     }
     LocaleScope locale("zh_CN.GBK");
-    if (!locale.ok())
-        GTEST_SKIP() << "locale zh_CN.GBK is not installed";
+    if (!locale.ok()) GTEST_SKIP() << "locale zh_CN.GBK is not installed";
     const auto [result, url] = Query("12#345");
     EXPECT_EQ(result, 0);
     EXPECT_EQ(url, "http://\xC0\xFD.cn/\xB4\xCA\xB5\xE4.zip");
 }
 
-TEST_F(QueryPackageUrlTest, UnreachableServiceKeepsTheAddress)
-{
+TEST_F(QueryPackageUrlTest, UnreachableServiceKeepsTheAddress) {
     ClosedPort closed;
     ASSERT_NE(closed.Port(), 0);
     m_env.Set("http_proxy", "http://127.0.0.1:" + std::to_string(closed.Port()));
@@ -261,8 +240,7 @@ TEST_F(QueryPackageUrlTest, UnreachableServiceKeepsTheAddress)
     EXPECT_EQ(url, kCommandLineUrl);
 }
 
-TEST_F(QueryPackageUrlTest, AnswerBrokenOffIsAReadError)
-{
+TEST_F(QueryPackageUrlTest, AnswerBrokenOffIsAReadError) {
     Reply r = Answer("http://mirror.example/");
     r.length = Reply::Length::Custom;
     r.customLength = 100;
@@ -272,8 +250,7 @@ TEST_F(QueryPackageUrlTest, AnswerBrokenOffIsAReadError)
     EXPECT_EQ(url, kCommandLineUrl);
 }
 
-TEST_F(QueryPackageUrlTest, EndlessAnswerIsRefusedWithoutReadingItAll)
-{
+TEST_F(QueryPackageUrlTest, EndlessAnswerIsRefusedWithoutReadingItAll) {
     // Far beyond what the session holds in memory; the client must hang up early.
     constexpr uint64_t kHuge = 64ull * 1024 * 1024;
     auto sentAll = std::make_shared<std::promise<bool>>();
@@ -289,8 +266,7 @@ TEST_F(QueryPackageUrlTest, EndlessAnswerIsRefusedWithoutReadingItAll)
     EXPECT_FALSE(sentAllResult.get());
 }
 
-TEST_F(QueryPackageUrlTest, RequestCarriesOnlyTheDefaultHeaders)
-{
+TEST_F(QueryPackageUrlTest, RequestCarriesOnlyTheDefaultHeaders) {
     Serve(Answer("http://mirror.example/dict.zip"));
     ASSERT_EQ(Query("12#345").first, 0);
     const auto requests = m_server.Requests();
@@ -302,16 +278,14 @@ TEST_F(QueryPackageUrlTest, RequestCarriesOnlyTheDefaultHeaders)
     const std::set<std::string> allowed = {"host", "user-agent", "accept", "proxy-connection"};
     for (const auto& [name, value] : request.headers) {
         std::string lower = name;
-        for (char& ch : lower)
-            ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
+        for (char& ch : lower) ch = static_cast<char>(std::tolower(static_cast<unsigned char>(ch)));
         EXPECT_TRUE(allowed.count(lower)) << "unexpected header " << name << ": " << value;
     }
 }
 
-TEST_F(QueryPackageUrlTest, ReaderOpensNothingButWebAddresses)
-{
-    for (const wchar_t* address : {L"file:///etc/passwd", L"ftp://127.0.0.1/dict.zip", L"dict.example/x",
-                                   L"gopher://127.0.0.1/"}) {
+TEST_F(QueryPackageUrlTest, ReaderOpensNothingButWebAddresses) {
+    for (const wchar_t* address :
+         {L"file:///etc/passwd", L"ftp://127.0.0.1/dict.zip", L"dict.example/x", L"gopher://127.0.0.1/"}) {
         SCOPED_TRACE(CW2A(address));
         CUrlTextReader reader;
         EXPECT_FALSE(reader.OpenUrl(address));
@@ -327,13 +301,11 @@ TEST_F(QueryPackageUrlTest, ReaderOpensNothingButWebAddresses)
 class InternetSessionTest : public QueryPackageUrlTest {
 protected:
     // Reads until the end or a read error; the bytes and whether it ended in an error.
-    static std::pair<std::string, bool> ReadAll(CStdioFile& file)
-    {
+    static std::pair<std::string, bool> ReadAll(CStdioFile& file) {
         std::string data;
         char chunk[700];
         try {
-            while (UINT n = file.Read(chunk, sizeof chunk))
-                data.append(chunk, n);
+            while (UINT n = file.Read(chunk, sizeof chunk)) data.append(chunk, n);
         } catch (CInternetException* e) {
             e->Delete();
             return {data, true};
@@ -342,8 +314,7 @@ protected:
     }
 };
 
-TEST_F(InternetSessionTest, BodyUpToTheBoundIsReadWhole)
-{
+TEST_F(InternetSessionTest, BodyUpToTheBoundIsReadWhole) {
     const std::string body = Pattern(CHttpFile::kMaxBody);
     Serve(Answer(body, 404, "Not Found"));
     CInternetSession session;
@@ -354,8 +325,7 @@ TEST_F(InternetSessionTest, BodyUpToTheBoundIsReadWhole)
     EXPECT_EQ(data, body);
 }
 
-TEST_F(InternetSessionTest, ReadReachingTheBoundOfALongerBodyThrows)
-{
+TEST_F(InternetSessionTest, ReadReachingTheBoundOfALongerBodyThrows) {
     const std::string body = Pattern(CHttpFile::kMaxBody + 1);
     Serve(Answer(body));
     CInternetSession session;
@@ -365,8 +335,7 @@ TEST_F(InternetSessionTest, ReadReachingTheBoundOfALongerBodyThrows)
     EXPECT_EQ(data, body.substr(0, CHttpFile::kMaxBody));
 }
 
-TEST_F(InternetSessionTest, OpenFailureThrowsAndTheAgentIsSent)
-{
+TEST_F(InternetSessionTest, OpenFailureThrowsAndTheAgentIsSent) {
     CInternetSession session(L"agent/1.0");
     std::unique_ptr<CStdioFile> file;
     try {
@@ -383,8 +352,7 @@ TEST_F(InternetSessionTest, OpenFailureThrowsAndTheAgentIsSent)
     EXPECT_EQ(m_server.Requests()[0].Header("User-Agent"), "agent/1.0");
 }
 
-TEST_F(InternetSessionTest, WithoutAProxyAnAddressWithHashGoesOutWhole)
-{
+TEST_F(InternetSessionTest, WithoutAProxyAnAddressWithHashGoesOutWhole) {
     ClosedPort closed;
     m_env.Set("http_proxy", "http://127.0.0.1:" + std::to_string(closed.Port()));
     m_env.Set("no_proxy", "127.0.0.1");
@@ -404,4 +372,4 @@ TEST_F(InternetSessionTest, WithoutAProxyAnAddressWithHashGoesOutWhole)
     EXPECT_EQ(requests[1].target, base + "/dict.php?a=1&b=3#4");
 }
 
-} // namespace
+}  // namespace

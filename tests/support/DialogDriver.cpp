@@ -29,15 +29,17 @@ void WhenTrue(std::function<bool()> condition, std::function<void()> action, int
         if (!met && clock->elapsed() <= timeoutMs) return;
         timer->stop();
         timer->deleteLater();
-        if (met) action();
-        else ADD_FAILURE() << "condition never met";
+        if (met)
+            action();
+        else
+            ADD_FAILURE() << "condition never met";
     });
     timer->start(5);
 }
 
 void WhenShown(const QString& caption, std::function<void(QWidget*)> action, int timeoutMs) {
-    WhenTrue([caption] { return FindWindow(caption) != nullptr; },
-             [caption, action] { action(FindWindow(caption)); }, timeoutMs);
+    WhenTrue([caption] { return FindWindow(caption) != nullptr; }, [caption, action] { action(FindWindow(caption)); },
+             timeoutMs);
 }
 
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {

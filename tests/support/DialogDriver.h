@@ -21,9 +21,9 @@ void WhenTrue(std::function<bool()> condition, std::function<void()> action, int
 // Processes events until `done` holds or the time runs out; answers `done()`.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 
-void PressKey(QWidget* window, int key);            // to the focused control, as a keyboard would
+void PressKey(QWidget* window, int key);  // to the focused control, as a keyboard would
 void ClickButton(QWidget* window, const QString& text);
-void CloseBox(QWidget* window);                     // the caption's close box
+void CloseBox(QWidget* window);                       // the caption's close box
 QString ControlText(QWidget* window, int controlId);  // text of a control by its id
 
 }  // namespace testsupport

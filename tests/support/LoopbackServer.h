@@ -21,95 +21,95 @@
 namespace testsupport {
 
 struct HttpRequest {
-  std::string method, target, version;  // target exactly as sent
-  std::vector<std::pair<std::string, std::string>> headers;  // in order, names as sent
+    std::string method, target, version;                       // target exactly as sent
+    std::vector<std::pair<std::string, std::string>> headers;  // in order, names as sent
 
-  // Case-insensitive; the first header of that name, "" if absent.
-  std::string Header(std::string_view name) const;
-  bool HasHeader(std::string_view name) const;
+    // Case-insensitive; the first header of that name, "" if absent.
+    std::string Header(std::string_view name) const;
+    bool HasHeader(std::string_view name) const;
 };
 
 // The socket of one accepted connection, handed to a handler. Writes go
 // straight to the socket; they give up when the peer is gone or the server is
 // being destroyed, so a handler streaming a large body can always be stopped.
 class HttpConnection {
- public:
-  // Takes ownership of `fd`; `stopFd` becomes readable when the server stops.
-  HttpConnection(int fd, int stopFd);
-  ~HttpConnection();
-  HttpConnection(const HttpConnection&) = delete;
-  HttpConnection& operator=(const HttpConnection&) = delete;
+public:
+    // Takes ownership of `fd`; `stopFd` becomes readable when the server stops.
+    HttpConnection(int fd, int stopFd);
+    ~HttpConnection();
+    HttpConnection(const HttpConnection&) = delete;
+    HttpConnection& operator=(const HttpConnection&) = delete;
 
-  bool Send(std::string_view bytes);  // false once the peer is gone (or after Close)
-  // Streams `count` bytes where byte i = (i*131+7)&0xff, i counted from the
-  // first byte of this call; memory use does not grow with `count`.
-  bool SendPattern(uint64_t count);
-  void Close();  // closes the socket at once (a transfer broken off midway)
-  // Ends a complete response: half-closes, then reads what the peer still
-  // sends until it hangs up (bounded), so the close cannot turn into a reset
-  // that destroys the reply in flight. Used by SendReply and after a handler
-  // returns with the socket still open.
-  void Finish();
-  bool IsOpen() const { return fd_ >= 0; }
+    bool Send(std::string_view bytes);  // false once the peer is gone (or after Close)
+    // Streams `count` bytes where byte i = (i*131+7)&0xff, i counted from the
+    // first byte of this call; memory use does not grow with `count`.
+    bool SendPattern(uint64_t count);
+    void Close();  // closes the socket at once (a transfer broken off midway)
+    // Ends a complete response: half-closes, then reads what the peer still
+    // sends until it hangs up (bounded), so the close cannot turn into a reset
+    // that destroys the reply in flight. Used by SendReply and after a handler
+    // returns with the socket still open.
+    void Finish();
+    bool IsOpen() const { return fd_ >= 0; }
 
- private:
-  int fd_;
-  int stopFd_;
+private:
+    int fd_;
+    int stopFd_;
 };
 
 using Handler = std::function<void(const HttpRequest&, HttpConnection&)>;
 
 class LoopbackServer {
- public:
-  LoopbackServer();  // binds 127.0.0.1 port 0, starts accepting; throws std::system_error
-  ~LoopbackServer();  // stops accepting, breaks off transfers, joins every thread
-  LoopbackServer(const LoopbackServer&) = delete;
-  LoopbackServer& operator=(const LoopbackServer&) = delete;
+public:
+    LoopbackServer();   // binds 127.0.0.1 port 0, starts accepting; throws std::system_error
+    ~LoopbackServer();  // stops accepting, breaks off transfers, joins every thread
+    LoopbackServer(const LoopbackServer&) = delete;
+    LoopbackServer& operator=(const LoopbackServer&) = delete;
 
-  uint16_t Port() const { return port_; }
-  std::string BaseUrl() const;  // "http://127.0.0.1:<port>"
+    uint16_t Port() const { return port_; }
+    std::string BaseUrl() const;  // "http://127.0.0.1:<port>"
 
-  // Used for requests whose head arrives from now on; the default answers 404.
-  // A handler runs on the connection's own thread, so several may run at once.
-  void SetHandler(Handler h);
+    // Used for requests whose head arrives from now on; the default answers 404.
+    // A handler runs on the connection's own thread, so several may run at once.
+    void SetHandler(Handler h);
 
-  std::vector<HttpRequest> Requests() const;  // recorded before the handler runs
-  size_t RequestCount() const;
-  bool WaitForRequests(size_t n, std::chrono::milliseconds timeout) const;
+    std::vector<HttpRequest> Requests() const;  // recorded before the handler runs
+    size_t RequestCount() const;
+    bool WaitForRequests(size_t n, std::chrono::milliseconds timeout) const;
 
- private:
-  struct Worker;
+private:
+    struct Worker;
 
-  void AcceptLoop();
-  void Serve(int fd);
+    void AcceptLoop();
+    void Serve(int fd);
 
-  int listenFd_ = -1;
-  int stopRead_ = -1;
-  int stopWrite_ = -1;
-  uint16_t port_ = 0;
+    int listenFd_ = -1;
+    int stopRead_ = -1;
+    int stopWrite_ = -1;
+    uint16_t port_ = 0;
 
-  mutable std::mutex mutex_;
-  mutable std::condition_variable requestArrived_;
-  std::shared_ptr<const Handler> handler_;
-  std::vector<HttpRequest> requests_;
+    mutable std::mutex mutex_;
+    mutable std::condition_variable requestArrived_;
+    std::shared_ptr<const Handler> handler_;
+    std::vector<HttpRequest> requests_;
 
-  std::list<Worker> workers_;  // touched by the accept thread only, then by the destructor
-  std::thread acceptThread_;
+    std::list<Worker> workers_;  // touched by the accept thread only, then by the destructor
+    std::thread acceptThread_;
 };
 
 struct Reply {
-  int status = 200;
-  std::string reason = "OK";
-  std::vector<std::pair<std::string, std::string>> headers;
-  std::string body;
-  // Exact: Content-Length is body.size(). None: no Content-Length, the body
-  // ends when the connection closes. Custom: announces customLength, which may
-  // differ from body.size().
-  enum class Length { Exact, None, Custom } length = Length::Exact;
-  uint64_t customLength = 0;
-  // Body as one chunk plus the last chunk; Content-Length is still sent when
-  // length is Custom.
-  bool chunked = false;
+    int status = 200;
+    std::string reason = "OK";
+    std::vector<std::pair<std::string, std::string>> headers;
+    std::string body;
+    // Exact: Content-Length is body.size(). None: no Content-Length, the body
+    // ends when the connection closes. Custom: announces customLength, which may
+    // differ from body.size().
+    enum class Length { Exact, None, Custom } length = Length::Exact;
+    uint64_t customLength = 0;
+    // Body as one chunk plus the last chunk; Content-Length is still sent when
+    // length is Custom.
+    bool chunked = false;
 };
 
 // Status line, headers (plus Content-Length / Transfer-Encoding as asked, and

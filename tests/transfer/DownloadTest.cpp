@@ -40,7 +40,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(RecordingDialog, DAzOredavedidEzi)
-    ON_MESSAGE(WM_DOWNLOAD_PROGRESS, OnRecordProgress)
+ON_MESSAGE(WM_DOWNLOAD_PROGRESS, OnRecordProgress)
 END_MESSAGE_MAP()
 
 std::string Pattern(size_t size) {
@@ -56,7 +56,9 @@ std::string ReadFile(const std::string& path) {
     return s.str();
 }
 
-bool Exists(const std::string& path) { return access(path.c_str(), F_OK) == 0; }
+bool Exists(const std::string& path) {
+    return access(path.c_str(), F_OK) == 0;
+}
 
 // One download run: a package server that is also the download service (as
 // the proxy the service is reached through), a destination folder and a
@@ -99,11 +101,12 @@ protected:
 
     // Waits for the finished state, reads the button, then leaves.
     void FinishAndLeave(RecordingDialog& dlg) {
-        WhenTrue([&dlg] { return dlg.m_bFinished.load(); }, [&dlg, this] {
-            QWidget* w = FindWindow("词典下载");
-            button = ControlText(w, IDCANCEL);
-            PressKey(w, Qt::Key_Escape);
-        });
+        WhenTrue([&dlg] { return dlg.m_bFinished.load(); },
+                 [&dlg, this] {
+                     QWidget* w = FindWindow("词典下载");
+                     button = ControlText(w, IDCANCEL);
+                     PressKey(w, Qt::Key_Escape);
+                 });
     }
 
     void ExitOnError() {
@@ -159,8 +162,10 @@ TEST_P(SizeCheck, MoreThan1024BytesIsAPackage) {
     auto [size, moved] = GetParam();
     ServePackage(Reply{.body = Pattern(size)});
     Run(dest / "dict.zip", [&](RecordingDialog& dlg) {
-        if (moved) FinishAndLeave(dlg);
-        else ExitOnError();
+        if (moved)
+            FinishAndLeave(dlg);
+        else
+            ExitOnError();
     });
     EXPECT_EQ(Exists(dest / "dict.zip"), moved);
     EXPECT_EQ(Exists(tmp / "dict.zip"), !moved) << "a rejected file stays in the temporary folder";
@@ -227,7 +232,8 @@ TEST_F(Download, BrokenTransferOffersRetryWhichStartsAgainFromByteZero) {
 
 TEST_F(Download, TemporaryFolderOnAnotherFileSystem) {
     TempDir shm("/dev/shm");
-    struct stat a {}, b {};
+    struct stat a {
+    }, b{};
     if (!shm.Made() || stat(shm.Path().c_str(), &a) != 0 || stat(dest.Path().c_str(), &b) != 0 || a.st_dev == b.st_dev)
         GTEST_SKIP() << "no second file system for the temporary folder";
     setenv("TMPDIR", shm.Path().c_str(), 1);
@@ -261,7 +267,8 @@ TEST_F(Download, ProgressFiguresReachTheDialogThroughTheLibrarysCallback) {
     // The package address answers nothing; while the error dialog is open the
     // download dialog is alive and the library's callback is fed by hand.
     server.SetHandler([](const HttpRequest& request, HttpConnection& conn) {
-        SendReply(conn, Reply{.body = request.target.find("dict.php") != std::string::npos ? "http://127.0.0.1:9/x" : ""});
+        SendReply(conn,
+                  Reply{.body = request.target.find("dict.php") != std::string::npos ? "http://127.0.0.1:9/x" : ""});
     });
     std::vector<int> fed;
     Run(dest / "dict.zip", [&](RecordingDialog& dlg) {
