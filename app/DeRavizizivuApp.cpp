@@ -11,7 +11,7 @@
 CDeRavizizivuApp theApp;
 
 BEGIN_MESSAGE_MAP(CDeRavizizivuApp, CWinApp)
-ON_COMMAND(ID_HELP, OnHelp)
+    ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()
 
 CDeRavizizivuApp::CDeRavizizivuApp() : m_nCaptureAllowed(0) {}

@@ -46,7 +46,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(CountingDialog, DAzOredavedidEzi)
-ON_MESSAGE(WM_DOWNLOAD_PROGRESS, OnCountProgress)
+    ON_MESSAGE(WM_DOWNLOAD_PROGRESS, OnCountProgress)
 END_MESSAGE_MAP()
 
 // The program's side, in a process of its own so its peak memory is its own.

@@ -5,8 +5,8 @@
 assure_class::assure_class(CWnd* pParent) : CDialog(IDD_ASSURE_DIALOG, pParent) {}
 
 BEGIN_MESSAGE_MAP(error_class, CDialog)
-ON_BN_CLICKED(IDOK, OnBnClickedOk)
-ON_BN_CLICKED(IDCANCEL, OnBnClickedCancel)
+    ON_BN_CLICKED(IDOK, OnBnClickedOk)
+    ON_BN_CLICKED(IDCANCEL, OnBnClickedCancel)
 END_MESSAGE_MAP()
 
 error_class::error_class(CWnd* pParent) : CDialog(IDD_ERROR_DIALOG, pParent) {}

@@ -14,10 +14,10 @@ const DWORD kWorkerGraceMs = 500;
 }
 
 BEGIN_MESSAGE_MAP(DAzOredavedidEzi, CDialog)
-ON_WM_PAINT()
-ON_WM_QUERYDRAGICON()
-ON_MESSAGE(WM_DOWNLOAD_PROGRESS, OnDownloadProgress)
-ON_BN_CLICKED(IDCANCEL, OnBnClickedCancel)
+    ON_WM_PAINT()
+    ON_WM_QUERYDRAGICON()
+    ON_MESSAGE(WM_DOWNLOAD_PROGRESS, OnDownloadProgress)
+    ON_BN_CLICKED(IDCANCEL, OnBnClickedCancel)
 END_MESSAGE_MAP()
 
 DAzOredavedidEzi::DAzOredavedidEzi(CStringA strUrl, CStringA strDestPath, CStringA strDictKey, CStringA strDisplayName,

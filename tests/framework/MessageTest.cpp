@@ -45,9 +45,9 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(BaseDialog, CDialog)
-ON_BN_CLICKED(IDCANCEL, OnBaseCancel)
-ON_MESSAGE(WM_TICK, OnTick)
-ON_MESSAGE(WM_DOUBLE, OnDouble)
+    ON_BN_CLICKED(IDCANCEL, OnBaseCancel)
+    ON_MESSAGE(WM_TICK, OnTick)
+    ON_MESSAGE(WM_DOUBLE, OnDouble)
 END_MESSAGE_MAP()
 
 class DerivedDialog : public BaseDialog {
@@ -57,7 +57,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(DerivedDialog, BaseDialog)
-ON_BN_CLICKED(IDCANCEL, OnDerivedCancel)
+    ON_BN_CLICKED(IDCANCEL, OnDerivedCancel)
 END_MESSAGE_MAP()
 
 TEST(MessageMap, DerivedTableAnswersBeforeItsBase) {
@@ -164,11 +164,11 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(PaintedCtrl, CProgressCtrl)
-ON_WM_PAINT()
-ON_WM_ERASEBKGND()
-ON_WM_SIZE()
-ON_MESSAGE(WM_SETTEXT, OnSetText)
-ON_MESSAGE(WM_GETTEXT, OnGetText)
+    ON_WM_PAINT()
+    ON_WM_ERASEBKGND()
+    ON_WM_SIZE()
+    ON_MESSAGE(WM_SETTEXT, OnSetText)
+    ON_MESSAGE(WM_GETTEXT, OnGetText)
 END_MESSAGE_MAP()
 
 class ControlDialog : public CDialog {

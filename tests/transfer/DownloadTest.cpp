@@ -40,7 +40,7 @@ protected:
 };
 
 BEGIN_MESSAGE_MAP(RecordingDialog, DAzOredavedidEzi)
-ON_MESSAGE(WM_DOWNLOAD_PROGRESS, OnRecordProgress)
+    ON_MESSAGE(WM_DOWNLOAD_PROGRESS, OnRecordProgress)
 END_MESSAGE_MAP()
 
 std::string Pattern(size_t size) {
