@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QImage>
 #include <QLabel>
+#include <QMessageBox>
 #include <QWidget>
 
 #include <thread>
@@ -231,7 +232,10 @@ TEST(Controls, TakenOverControlGetsItsMessagesThroughItsMap) {
 TEST(MessageBox, ShowsTheTextUnderTheApplicationTitleWithOneOkButton) {
     QString shownText;
     int buttons = 0;
+    bool exclamation = false;
     WhenShown(QString::fromWCharArray(AfxGetAppName()), [&](QWidget* w) {
+        auto* box = qobject_cast<QMessageBox*>(w);
+        exclamation = box && box->icon() == QMessageBox::Warning;
         for (auto* l : w->findChildren<QLabel*>()) shownText += l->text();
         buttons = static_cast<int>(w->findChildren<QAbstractButton*>().size());
         PressKey(w, Qt::Key_Return);
@@ -239,6 +243,7 @@ TEST(MessageBox, ShowsTheTextUnderTheApplicationTitleWithOneOkButton) {
     EXPECT_EQ(AfxMessageBox(L"出错了"), IDOK);
     EXPECT_TRUE(shownText.contains("出错了"));
     EXPECT_EQ(buttons, 1);
+    EXPECT_TRUE(exclamation);
     EXPECT_EQ(QString::fromWCharArray(AfxGetAppName()), "framework_tests");
 }
 
