@@ -9,7 +9,7 @@ packages=(
   libcurl4-openssl-dev curl
   fonts-wqy-microhei fontconfig
   libgtest-dev
-  xvfb xdotool x11-apps imagemagick
+  xvfb xdotool imagemagick
   nginx-light
   locales
 )

@@ -1,0 +1,110 @@
+#!/usr/bin/env bash
+# The real program in a real window (Xvfb), driven with xdotool as a user
+# would, against a package server (nginx on 127.0.0.1).
+#   e2e.sh <program> <case>
+set -euo pipefail
+program=$1
+case=$2
+work=$(mktemp -d)
+pids=()
+cleanup() {
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+start_display() {
+  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
+  export DISPLAY=:$(cat "$work/display")
+}
+
+# nginx serving a package of $1 MiB at $2 bytes/s (0: no limit).
+start_server() {
+  mkdir -p "$work/www/packages" "$work/nginx"
+  head -c $(($1 * 1024 * 1024)) /dev/urandom > "$work/www/packages/dict.zip"
+  port=$((20000 + RANDOM % 20000))
+  cat > "$work/nginx/nginx.conf" <<CONF
+daemon off;
+master_process off;
+pid $work/nginx/nginx.pid;
+error_log $work/nginx/error.log;
+events {}
+http {
+  access_log off;
+  client_body_temp_path $work/nginx;
+  proxy_temp_path $work/nginx;
+  fastcgi_temp_path $work/nginx;
+  uwsgi_temp_path $work/nginx;
+  scgi_temp_path $work/nginx;
+  server {
+    listen 127.0.0.1:$port;
+    root $work/www;
+    location /packages/ { limit_rate $2; }
+  }
+}
+CONF
+  nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" &
+  pids+=($!)
+  for _ in $(seq 100); do curl -s -o /dev/null --noproxy '*' "http://127.0.0.1:$port/" && return; sleep 0.05; done
+  fail "package server did not start"
+}
+
+start_program() {
+  # The download service is not reached (nothing leaves the machine); the
+  # command line's address is used.
+  http_proxy=http://127.0.0.1:9 no_proxy=127.0.0.1 TMPDIR=$work "$program" "$@" 2>/dev/null &
+  app=$!
+  pids+=($app)
+}
+
+window() {  # the id of the window with this caption
+  timeout 15 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
+}
+
+press() {  # press key $2 in the window captioned $1
+  local id
+  id=$(window "$1") || fail "no window \"$1\""
+  xdotool windowfocus --sync "$id"
+  xdotool key "$2"
+}
+
+ends_within() {  # the program ends within $1 seconds
+  for _ in $(seq $(($1 * 20))); do kill -0 "$app" 2>/dev/null || return 0; sleep 0.05; done
+  fail "the program still runs after $1 s"
+}
+
+start_display
+case $case in
+  empty_key)
+    start_program -a -b -  -e -1
+    press DeRavizizivu Return
+    ends_within 10
+    ;;
+  done_then_leave)
+    start_server 2 0
+    mkdir -p "$work/dicts"
+    start_program "-http://127.0.0.1:$port/packages/dict.zip" "-$work/dicts/dict.zip" -12#345 -简明 -1
+    for _ in $(seq 300); do [ -f "$work/dicts/dict.zip" ] && break; sleep 0.05; done
+    cmp -s "$work/www/packages/dict.zip" "$work/dicts/dict.zip" || fail "the package was not placed"
+    [ ! -e "$work/dict.zip" ] || fail "the temporary file is still there"
+    sleep 0.5
+    press 词典下载 Escape
+    ends_within 10
+    ;;
+  leave_mid_transfer)
+    start_server 64 100k
+    mkdir -p "$work/dicts"
+    start_program "-http://127.0.0.1:$port/packages/dict.zip" "-$work/dicts/dict.zip" -12#345 -简明 -1
+    window 词典下载 >/dev/null || fail "no download dialog"
+    sleep 1
+    press 词典下载 Escape
+    press 确认退出 Return
+    ends_within 3
+    [ ! -e "$work/dicts/dict.zip" ] || fail "a package was placed"
+    ;;
+  *) fail "unknown case $case" ;;
+esac
+echo "PASS: $case"
