@@ -2,7 +2,7 @@
 
 #include <QApplication>
 
-#include <cerrno>
+#include <cerrno>  // program_invocation_short_name
 #include <clocale>
 
 #include "platform/CodePage.h"
@@ -67,9 +67,9 @@ int AfxWinMain(int argc, char** argv) {
     QApplication application(toolkitArgc, toolkitArgv);
     CWinApp* app = AfxGetApp();
     if (!app) return 0;
-    if (!app->InitInstance()) {
-        app->ExitInstance();
-        return 0;
-    }
-    return app->ExitInstance();
+    // There is no message loop of the application's own: its dialogs run
+    // theirs inside InitInstance, and the exit code carries nothing.
+    app->InitInstance();
+    app->ExitInstance();
+    return 0;
 }
