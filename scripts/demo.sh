@@ -9,39 +9,13 @@ program=$(realpath "${1:-build/app/DeRavizizivu}")
 out=$PWD/out
 port=${DEMO_PORT:-8731}
 rm -rf "$out/www" "$out/nginx" "$out/dicts"
-mkdir -p "$out/www/packages" "$out/nginx" "$out/dicts"
-
-# The package: 8 MiB, served at 2 MiB/s so the progress can be watched.
-head -c $((8 * 1024 * 1024)) /dev/urandom > "$out/www/packages/dict.zip"
-cat > "$out/nginx/nginx.conf" <<CONF
-daemon off;
-master_process off;
-pid $out/nginx/nginx.pid;
-error_log $out/nginx/error.log;
-events {}
-http {
-  access_log $out/nginx/access.log;
-  client_body_temp_path $out/nginx;
-  proxy_temp_path $out/nginx;
-  fastcgi_temp_path $out/nginx;
-  uwsgi_temp_path $out/nginx;
-  scgi_temp_path $out/nginx;
-  server {
-    listen 127.0.0.1:$port default_server;
-    root $out/www;
-    location /ZI2009_zor_oza/dict.php {
-      default_type text/plain;
-      return 200 "http://127.0.0.1:$port/packages/dict.zip";
-    }
-    location /packages/ { limit_rate 2m; }
-  }
-}
-CONF
-nginx -p "$out/nginx" -c "$out/nginx/nginx.conf" &
-server=$!
+mkdir -p "$out/dicts"
+source scripts/package_server.sh
+# 8 MiB served at 2 MiB/s, so the progress can be watched.
+start_package_server "$out" "$port" 8 2m
+server=$package_server_pid
 cleanup() { kill "${app:-}" "$server" "${xvfb:-}" 2>/dev/null || true; }
 trap cleanup EXIT
-sleep 0.5
 
 export http_proxy=http://127.0.0.1:$port no_proxy=
 args=(-http://127.0.0.1:$port/missing.zip "-$out/dicts/dict.zip" -12#345 -简明英汉词典 -1)

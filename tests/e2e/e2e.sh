@@ -13,6 +13,7 @@ cleanup() {
 }
 trap cleanup EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
+source "$(dirname "$0")/../../scripts/package_server.sh"
 
 start_display() {
   Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
@@ -23,33 +24,9 @@ start_display() {
 
 # nginx serving a package of $1 MiB at $2 bytes/s (0: no limit).
 start_server() {
-  mkdir -p "$work/www/packages" "$work/nginx"
-  head -c $(($1 * 1024 * 1024)) /dev/urandom > "$work/www/packages/dict.zip"
   port=$((20000 + RANDOM % 20000))
-  cat > "$work/nginx/nginx.conf" <<CONF
-daemon off;
-master_process off;
-pid $work/nginx/nginx.pid;
-error_log $work/nginx/error.log;
-events {}
-http {
-  access_log off;
-  client_body_temp_path $work/nginx;
-  proxy_temp_path $work/nginx;
-  fastcgi_temp_path $work/nginx;
-  uwsgi_temp_path $work/nginx;
-  scgi_temp_path $work/nginx;
-  server {
-    listen 127.0.0.1:$port;
-    root $work/www;
-    location /packages/ { limit_rate $2; }
-  }
-}
-CONF
-  nginx -p "$work/nginx" -c "$work/nginx/nginx.conf" &
-  pids+=($!)
-  for _ in $(seq 100); do curl -s -o /dev/null --noproxy '*' "http://127.0.0.1:$port/" && return; sleep 0.05; done
-  fail "package server did not start"
+  start_package_server "$work" "$port" "$1" "$2" || fail "package server did not start"
+  pids+=("$package_server_pid")
 }
 
 start_program() {
