@@ -15,7 +15,6 @@
 #define WM_INITDIALOG 0x0110
 #define WM_COMMAND 0x0111
 #define BM_GETCHECK 0x00F0
-#define BM_SETCHECK 0x00F1
 #define WM_USER 0x0400
 
 #define BN_CLICKED 0

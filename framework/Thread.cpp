@@ -40,10 +40,6 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int, UIN
     return handle;
 }
 
-int AfxGetRunningThreadCount() {
-    return g_running.load();
-}
-
 BOOL AfxWaitForRunningThreads(DWORD dwMilliseconds) {
     std::unique_lock lock(g_endMutex);
     return g_ended.wait_for(lock, std::chrono::milliseconds(dwMilliseconds), [] { return g_running.load() == 0; });

@@ -19,8 +19,6 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPri
                            UINT nStackSize = 0, DWORD dwCreateFlags = 0,
                            LPSECURITY_ATTRIBUTES lpSecurityAttrs = nullptr);
 
-// How many threads started with AfxBeginThread have not yet returned.
-int AfxGetRunningThreadCount();
-
-// Waits up to dwMilliseconds for every such thread to return; TRUE when none runs.
+// Waits up to dwMilliseconds for every thread started with AfxBeginThread to
+// return; TRUE when none runs.
 BOOL AfxWaitForRunningThreads(DWORD dwMilliseconds);

@@ -6,8 +6,6 @@
 
 #include "WndWidget.h"
 
-LRESULT AfxDefaultOfCurrentMessage(const CWnd* pWnd);
-
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
 
@@ -125,14 +123,6 @@ BOOL CWnd::EnableWindow(BOOL bEnable) {
     });
 }
 
-BOOL CWnd::IsWindowEnabled() const {
-    return OnWidget(GetSafeHwnd(), [](QWidget* w) { return BOOL(w->isEnabled()); });
-}
-
-BOOL CWnd::IsWindowVisible() const {
-    return OnWidget(GetSafeHwnd(), [](QWidget* w) { return BOOL(w->isVisible()); });
-}
-
 BOOL CWnd::IsIconic() const {
     return OnWidget(GetSafeHwnd(), [](QWidget* w) { return BOOL(w->isMinimized()); });
 }
@@ -144,15 +134,6 @@ void CWnd::GetClientRect(LPRECT rect) const {
 void CWnd::Invalidate(BOOL) {
     OnWidget(GetSafeHwnd(), [](QWidget* w) {
         w->update();
-        return 0;
-    });
-}
-
-void CWnd::InvalidateRect(LPCRECT rect, BOOL) {
-    if (!rect) return Invalidate();
-    QRect r(rect->left, rect->top, rect->right - rect->left, rect->bottom - rect->top);
-    OnWidget(GetSafeHwnd(), [&](QWidget* w) {
-        w->update(r);
         return 0;
     });
 }

@@ -33,12 +33,9 @@ public:
     void GetWindowText(CString& text) const;
     BOOL ShowWindow(int nCmdShow);
     BOOL EnableWindow(BOOL bEnable = TRUE);
-    BOOL IsWindowEnabled() const;
-    BOOL IsWindowVisible() const;
     BOOL IsIconic() const;
     void GetClientRect(LPRECT rect) const;
     void Invalidate(BOOL bErase = TRUE);
-    void InvalidateRect(LPCRECT rect, BOOL bErase = TRUE);
     BOOL RedrawWindow(LPCRECT rectUpdate = nullptr, CRgn* rgnUpdate = nullptr,
                       UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);

@@ -132,9 +132,6 @@ LRESULT WndCore::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
             auto* button = qobject_cast<QAbstractButton*>(m_pSelf);
             return button && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
         }
-        case BM_SETCHECK:
-            if (auto* button = qobject_cast<QAbstractButton*>(m_pSelf)) button->setChecked(wParam == BST_CHECKED);
-            return 0;
         case WM_ERASEBKGND: {
             auto* dc = reinterpret_cast<CDC*>(wParam);
             if (dc && dc->GetPainter() && m_pCurrentPaint)

@@ -21,6 +21,9 @@ public:
     LPARAM lParam;
 };
 
+// Default processing of the message pWnd is handling now (CWnd::Default).
+LRESULT AfxDefaultOfCurrentMessage(const CWnd* pWnd);
+
 class WndCore {
 public:
     WndCore(QWidget* self, int id);
@@ -40,11 +43,6 @@ public:
     // The window class's own processing of a message.
     virtual LRESULT DefProc(UINT message, WPARAM wParam, LPARAM lParam);
 
-    // The painter of the paint now in progress (null outside a paint).
-    class QPainter* PaintPainter() const {
-        return m_pPaintPainter;
-    }
-    void SetPaintPainter(class QPainter* p) { m_pPaintPainter = p; }
     QPaintEvent* CurrentPaint() const { return m_pCurrentPaint; }
 
     static WndCore* FromHandle(HWND hWnd);  // interface thread only
@@ -66,7 +64,6 @@ private:
     int m_nID;
     HWND m_hWnd;
     CWnd* m_pWnd = nullptr;
-    class QPainter* m_pPaintPainter = nullptr;
 };
 
 template <class Base>

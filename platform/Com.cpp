@@ -13,7 +13,3 @@ HRESULT CoInitialize(LPVOID) {
 void CoUninitialize() {
     if (g_initialized > 0) --g_initialized;
 }
-
-int CoInitializeCount() {
-    return g_initialized.load();
-}

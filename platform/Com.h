@@ -8,5 +8,3 @@ typedef LONG HRESULT;
 
 HRESULT CoInitialize(LPVOID reserved);
 void CoUninitialize();
-// How many CoInitialize calls of this process are not yet ended.
-int CoInitializeCount();

@@ -15,32 +15,12 @@
 #include <string>
 
 #include "platform/Files.h"
+#include "tests/support/TempDir.h"
+
+using testsupport::ReadFile;
+using testsupport::TempDir;
 
 namespace {
-
-// A fresh folder under `base`, removed with everything in it at the end.
-class TempDir {
-public:
-    explicit TempDir(const std::string& base = "/tmp") {
-        std::string pattern = base + "/platform-test-XXXXXX";
-        if (mkdtemp(pattern.data())) m_path = pattern;
-    }
-    ~TempDir() {
-        if (!m_path.empty()) {
-            std::error_code ignored;
-            std::filesystem::remove_all(m_path, ignored);
-        }
-    }
-    TempDir(const TempDir&) = delete;
-    TempDir& operator=(const TempDir&) = delete;
-
-    bool ok() const { return !m_path.empty(); }
-    std::string path(const std::string& name) const { return m_path + "/" + name; }
-    const std::string& root() const { return m_path; }
-
-private:
-    std::string m_path;
-};
 
 // Sets or clears TMPDIR for one test and restores it afterwards.
 class TmpdirScope {
@@ -73,13 +53,6 @@ using FilePtr = std::unique_ptr<FILE, FileCloser>;
 void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out << content;
-}
-
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
 }
 
 bool Exists(const std::string& path) {
@@ -162,17 +135,17 @@ HANDLE OpenForReading(const std::string& path) {
 
 TEST(CreateFile, SizeOfEmptyAndOfSmallFile) {
     TempDir dir;
-    ASSERT_TRUE(dir.ok());
-    WriteFile(dir.path("empty"), "");
-    WriteFile(dir.path("five"), "hello");
+    ASSERT_TRUE(dir.Made());
+    WriteFile((dir / "empty"), "");
+    WriteFile((dir / "five"), "hello");
 
     int64_t size = -1;
-    CHandle empty(OpenForReading(dir.path("empty")));
+    CHandle empty(OpenForReading((dir / "empty")));
     ASSERT_NE(static_cast<HANDLE>(empty), INVALID_HANDLE_VALUE);
     ASSERT_TRUE(GetFileSizeEx(empty, &size));
     EXPECT_EQ(size, 0);
 
-    CHandle five(OpenForReading(dir.path("five")));
+    CHandle five(OpenForReading((dir / "five")));
     ASSERT_NE(static_cast<HANDLE>(five), INVALID_HANDLE_VALUE);
     ASSERT_TRUE(GetFileSizeEx(five, &size));
     EXPECT_EQ(size, 5);
@@ -180,8 +153,8 @@ TEST(CreateFile, SizeOfEmptyAndOfSmallFile) {
 
 TEST(CreateFile, SizeBeyondFourGigabytes) {
     TempDir dir;
-    ASSERT_TRUE(dir.ok());
-    const std::string path = dir.path("sparse");
+    ASSERT_TRUE(dir.Made());
+    const std::string path = (dir / "sparse");
     const off_t expected = (off_t{5} << 30) + 3;
     {
         const int fd = open(path.c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0600);
@@ -200,9 +173,9 @@ TEST(CreateFile, SizeBeyondFourGigabytes) {
 
 TEST(CreateFile, MissingFileAndFolderDoNotOpen) {
     TempDir dir;
-    ASSERT_TRUE(dir.ok());
-    EXPECT_EQ(OpenForReading(dir.path("absent")), INVALID_HANDLE_VALUE);
-    EXPECT_EQ(OpenForReading(dir.root()), INVALID_HANDLE_VALUE);
+    ASSERT_TRUE(dir.Made());
+    EXPECT_EQ(OpenForReading((dir / "absent")), INVALID_HANDLE_VALUE);
+    EXPECT_EQ(OpenForReading(dir.Path()), INVALID_HANDLE_VALUE);
     int64_t size = 0;
     EXPECT_FALSE(GetFileSizeEx(INVALID_HANDLE_VALUE, &size));
     EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
@@ -210,23 +183,23 @@ TEST(CreateFile, MissingFileAndFolderDoNotOpen) {
 
 TEST(CreateFile, HandlesReleaseTheirDescriptor) {
     TempDir dir;
-    ASSERT_TRUE(dir.ok());
-    WriteFile(dir.path("f"), "x");
+    ASSERT_TRUE(dir.Made());
+    WriteFile((dir / "f"), "x");
     const size_t before = OpenDescriptorCount();
     {
-        CHandle owned(OpenForReading(dir.path("f")));
+        CHandle owned(OpenForReading((dir / "f")));
         ASSERT_NE(static_cast<HANDLE>(owned), INVALID_HANDLE_VALUE);
         EXPECT_EQ(OpenDescriptorCount(), before + 1);
     }
     EXPECT_EQ(OpenDescriptorCount(), before);
 
-    CHandle early(OpenForReading(dir.path("f")));
+    CHandle early(OpenForReading((dir / "f")));
     EXPECT_EQ(OpenDescriptorCount(), before + 1);
     early.Close();
     EXPECT_EQ(static_cast<HANDLE>(early), INVALID_HANDLE_VALUE);
     EXPECT_EQ(OpenDescriptorCount(), before);
 
-    HANDLE raw = OpenForReading(dir.path("f"));
+    HANDLE raw = OpenForReading((dir / "f"));
     ASSERT_NE(raw, INVALID_HANDLE_VALUE);
     EXPECT_TRUE(CloseHandle(raw));
     EXPECT_EQ(OpenDescriptorCount(), before);
@@ -260,8 +233,8 @@ std::string Pattern(size_t size) {
 
 TEST(MoveFile, SameFileSystemMovesAndKeepsTheTime) {
     TempDir dir;
-    ASSERT_TRUE(dir.ok());
-    const std::string from = dir.path("from"), to = dir.path("to");
+    ASSERT_TRUE(dir.Made());
+    const std::string from = (dir / "from"), to = (dir / "to");
     WriteFile(from, "payload");
     Stamp(from, At(1000000000, 0), At(1100000000, 0));
 
@@ -273,8 +246,8 @@ TEST(MoveFile, SameFileSystemMovesAndKeepsTheTime) {
 
 TEST(MoveFile, SameFileSystemNeverReplaces) {
     TempDir dir;
-    ASSERT_TRUE(dir.ok());
-    const std::string from = dir.path("from"), to = dir.path("to");
+    ASSERT_TRUE(dir.Made());
+    const std::string from = (dir / "from"), to = (dir / "to");
     WriteFile(from, "new");
     WriteFile(to, "old");
 
@@ -285,13 +258,13 @@ TEST(MoveFile, SameFileSystemNeverReplaces) {
 
 TEST(MoveFile, MissingSourceOrDestinationFolderFails) {
     TempDir dir;
-    ASSERT_TRUE(dir.ok());
-    const std::string from = dir.path("from");
+    ASSERT_TRUE(dir.Made());
+    const std::string from = (dir / "from");
     WriteFile(from, "kept");
 
-    EXPECT_FALSE(MoveFileA(dir.path("absent").c_str(), dir.path("to").c_str()));
-    EXPECT_FALSE(Exists(dir.path("to")));
-    EXPECT_FALSE(MoveFileA(from.c_str(), dir.path("no-such-folder/to").c_str()));
+    EXPECT_FALSE(MoveFileA((dir / "absent").c_str(), (dir / "to").c_str()));
+    EXPECT_FALSE(Exists((dir / "to")));
+    EXPECT_FALSE(MoveFileA(from.c_str(), (dir / "no-such-folder/to").c_str()));
     EXPECT_EQ(ReadFile(from), "kept");
 }
 
@@ -299,8 +272,8 @@ TEST(MoveFile, MissingSourceOrDestinationFolderFails) {
 class MoveAcross : public testing::Test {
 protected:
     void SetUp() override {
-        if (!m_memory.ok() || !m_disk.ok()) GTEST_SKIP() << "need writable folders in /dev/shm and /tmp";
-        if (StatOf(m_memory.root()).st_dev == StatOf(m_disk.root()).st_dev)
+        if (!m_memory.Made() || !m_disk.Made()) GTEST_SKIP() << "need writable folders in /dev/shm and /tmp";
+        if (StatOf(m_memory.Path()).st_dev == StatOf(m_disk.Path()).st_dev)
             GTEST_SKIP() << "/dev/shm and /tmp are on the same file system here";
     }
 
@@ -309,7 +282,7 @@ protected:
 };
 
 TEST_F(MoveAcross, CopiesContentAndBothTimesThenRemovesSource) {
-    const std::string from = m_memory.path("from"), to = m_disk.path("to");
+    const std::string from = (m_memory / "from"), to = (m_disk / "to");
     const std::string content = Pattern(300 * 1024 + 17);
     WriteFile(from, content);
     Stamp(from, At(1200000000, 123456789), At(1300000000, 987654321));
@@ -326,7 +299,7 @@ TEST_F(MoveAcross, CopiesContentAndBothTimesThenRemovesSource) {
 }
 
 TEST_F(MoveAcross, EmptyFileIsMovedToo) {
-    const std::string from = m_disk.path("from"), to = m_memory.path("to");
+    const std::string from = (m_disk / "from"), to = (m_memory / "to");
     WriteFile(from, "");
     ASSERT_TRUE(MoveFileA(from.c_str(), to.c_str()));
     EXPECT_FALSE(Exists(from));
@@ -335,7 +308,7 @@ TEST_F(MoveAcross, EmptyFileIsMovedToo) {
 }
 
 TEST_F(MoveAcross, NeverReplacesAndKeepsSource) {
-    const std::string from = m_memory.path("from"), to = m_disk.path("to");
+    const std::string from = (m_memory / "from"), to = (m_disk / "to");
     WriteFile(from, "new");
     WriteFile(to, "old");
 
@@ -345,16 +318,16 @@ TEST_F(MoveAcross, NeverReplacesAndKeepsSource) {
 }
 
 TEST_F(MoveAcross, MissingDestinationFolderFailsAndKeepsSource) {
-    const std::string from = m_memory.path("from");
+    const std::string from = (m_memory / "from");
     WriteFile(from, "kept");
 
-    EXPECT_FALSE(MoveFileA(from.c_str(), m_disk.path("no-such-folder/to").c_str()));
+    EXPECT_FALSE(MoveFileA(from.c_str(), (m_disk / "no-such-folder/to").c_str()));
     EXPECT_EQ(ReadFile(from), "kept");
 }
 
 TEST_F(MoveAcross, SymbolicLinkAtDestinationIsNotWrittenThrough) {
-    const std::string from = m_memory.path("from"), to = m_disk.path("to");
-    const std::string target = m_disk.path("target");
+    const std::string from = (m_memory / "from"), to = (m_disk / "to");
+    const std::string target = (m_disk / "target");
     WriteFile(from, "new");
     WriteFile(target, "target");
     ASSERT_EQ(symlink(target.c_str(), to.c_str()), 0);
@@ -368,8 +341,8 @@ TEST_F(MoveAcross, SymbolicLinkAtDestinationIsNotWrittenThrough) {
 
 TEST(Utime64, SetsBothTimesFromSeconds) {
     TempDir dir;
-    ASSERT_TRUE(dir.ok());
-    const std::string path = dir.path("f");
+    ASSERT_TRUE(dir.Made());
+    const std::string path = (dir / "f");
     WriteFile(path, "x");
 
     const __utimbuf64 early{-1 + 14400, -1 + 14400};
@@ -382,14 +355,14 @@ TEST(Utime64, SetsBothTimesFromSeconds) {
     EXPECT_EQ(st.st_atime, 1000);
     EXPECT_EQ(st.st_mtime, 2000);
 
-    EXPECT_EQ(_utime64(dir.path("absent").c_str(), &distinct), -1);
+    EXPECT_EQ(_utime64((dir / "absent").c_str(), &distinct), -1);
 }
 
 TEST(Utime64, TimesPast2038) {
     if (sizeof(time_t) < 8) GTEST_SKIP() << "time_t is 32-bit on this build";
     TempDir dir;
-    ASSERT_TRUE(dir.ok());
-    const std::string path = dir.path("f");
+    ASSERT_TRUE(dir.Made());
+    const std::string path = (dir / "f");
     WriteFile(path, "x");
 
     const __utimbuf64 future{4102444800, 4102444800};
@@ -401,8 +374,8 @@ TEST(Utime64, TimesPast2038) {
 
 TEST(FopenNofollow, CreatesAndTruncatesRegularFiles) {
     TempDir dir;
-    ASSERT_TRUE(dir.ok());
-    const std::string path = dir.path("download.tmp");
+    ASSERT_TRUE(dir.Made());
+    const std::string path = (dir / "download.tmp");
     {
         FilePtr f(fopen_nofollow(path.c_str(), "wb"));
         ASSERT_TRUE(f);
@@ -419,9 +392,9 @@ TEST(FopenNofollow, CreatesAndTruncatesRegularFiles) {
 
 TEST(FopenNofollow, PlantedSymbolicLinkIsNotFollowed) {
     TempDir dir;
-    ASSERT_TRUE(dir.ok());
-    const std::string path = dir.path("download.tmp");
-    const std::string target = dir.path("precious");
+    ASSERT_TRUE(dir.Made());
+    const std::string path = (dir / "download.tmp");
+    const std::string target = (dir / "precious");
     WriteFile(target, "precious content");
     ASSERT_EQ(symlink(target.c_str(), path.c_str()), 0);
 
@@ -430,8 +403,8 @@ TEST(FopenNofollow, PlantedSymbolicLinkIsNotFollowed) {
     EXPECT_EQ(ReadFile(target), "precious content");
 
     // A dangling link must not create its target either.
-    const std::string dangling = dir.path("dangling.tmp");
-    const std::string nowhere = dir.path("nowhere");
+    const std::string dangling = (dir / "dangling.tmp");
+    const std::string nowhere = (dir / "nowhere");
     ASSERT_EQ(symlink(nowhere.c_str(), dangling.c_str()), 0);
     FilePtr g(fopen_nofollow(dangling.c_str(), "wb"));
     EXPECT_FALSE(g);
@@ -440,8 +413,8 @@ TEST(FopenNofollow, PlantedSymbolicLinkIsNotFollowed) {
 
 TEST(FopenNofollow, PlantedFifoIsRefusedWithoutWaiting) {
     TempDir dir;
-    ASSERT_TRUE(dir.ok());
-    const std::string path = dir.path("download.tmp");
+    ASSERT_TRUE(dir.Made());
+    const std::string path = (dir / "download.tmp");
     ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
     FilePtr f(fopen_nofollow(path.c_str(), "wb"));
     EXPECT_FALSE(f);

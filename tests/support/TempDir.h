@@ -2,15 +2,16 @@
 // A folder of the test's own, removed with everything in it at the end.
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace testsupport {
 
 class TempDir {
 public:
-    explicit TempDir(const std::string& parent = "") {
-        std::string base = parent.empty() ? std::filesystem::temp_directory_path().string() : parent;
-        std::string pattern = base + "/deravizizivu-XXXXXX";
+    explicit TempDir(const std::string& parent = "/tmp") {
+        std::string pattern = parent + "/deravizizivu-XXXXXX";
         if (char* made = mkdtemp(pattern.data())) m_path = made;
     }
     ~TempDir() {
@@ -27,5 +28,13 @@ public:
 private:
     std::string m_path;
 };
+
+// The whole content of a file ("" when it cannot be read).
+inline std::string ReadFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
 
 }  // namespace testsupport

@@ -49,13 +49,6 @@ std::string Pattern(size_t size) {
     return s;
 }
 
-std::string ReadFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-}
-
 bool Exists(const std::string& path) {
     return access(path.c_str(), F_OK) == 0;
 }
