@@ -1,8 +1,5 @@
 #pragma once
 // Dialogs built from templates and run modally.
-#include <atomic>
-#include <memory>
-
 #include "Wnd.h"
 
 class CDataExchange {
@@ -15,18 +12,16 @@ public:
 // Binds the dialog's control nIDC to the object rControl.
 void DDX_Control(CDataExchange* pDX, int nIDC, CWnd& rControl);
 
-struct AFX_MODAL_RUN;
-
 class CDialog : public CWnd {
 public:
     explicit CDialog(UINT nIDTemplate, CWnd* pParentWnd = nullptr);
     ~CDialog() override;
 
-    // Runs the dialog until EndDialog; -1 when its template is missing. From a
-    // worker thread the window still lives on the interface thread and the
-    // worker waits for the answer.
+    // Runs the dialog until EndDialog and answers its result; -1 when its
+    // template is missing. From a worker the window still lives on the
+    // interface thread, and the worker waits for the answer.
     virtual INT_PTR DoModal();
-    // Ends the modal run with nResult; safe from any thread.
+    // Ends the modal run with nResult; from any thread, without waiting.
     void EndDialog(int nResult);
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 
@@ -43,9 +38,5 @@ protected:
     DECLARE_MESSAGE_MAP()
 
 private:
-    friend struct AFX_MODAL_RUN;
-    bool Create();
-    void Finish(int nResult);  // interface thread
-    std::atomic<INT_PTR> m_nModalResult{-1};
-    AFX_MODAL_RUN* m_pRun = nullptr;  // interface thread only
+    friend class CModalRun;
 };

@@ -1,17 +1,11 @@
 #include "Wnd.h"
 
-#include <QApplication>
 #include <QIcon>
-#include <QThread>
 
 #include "WndWidget.h"
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
-
-bool AfxIsInterfaceThread() {
-    return QCoreApplication::instance() && QThread::currentThread() == QCoreApplication::instance()->thread();
-}
 
 CWnd::~CWnd() {
     // A control object may outlive its window or go first; either way they part here.
@@ -20,18 +14,11 @@ CWnd::~CWnd() {
 }
 
 LRESULT SendMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    if (AfxIsInterfaceThread()) {
-        WndCore* core = WndCore::FromHandle(hWnd);
-        return core ? core->Dispatch(message, wParam, lParam) : 0;
-    }
     // Another thread waits while the window's own thread handles the message.
     LRESULT result = 0;
-    QMetaObject::invokeMethod(
-        QCoreApplication::instance(),
-        [&] {
-            if (WndCore* core = WndCore::FromHandle(hWnd)) result = core->Dispatch(message, wParam, lParam);
-        },
-        Qt::BlockingQueuedConnection);
+    AfxCallOnInterfaceThread([&] {
+        if (WndCore* core = WndCore::FromHandle(hWnd)) result = core->Dispatch(message, wParam, lParam);
+    });
     return result;
 }
 
@@ -97,13 +84,9 @@ void CWnd::GetWindowText(CString& text) const {
 template <class F>
 static auto OnWidget(HWND hWnd, F f) -> decltype(f(static_cast<QWidget*>(nullptr))) {
     decltype(f(static_cast<QWidget*>(nullptr))) result{};
-    auto call = [&] {
+    AfxCallOnInterfaceThread([&] {
         if (WndCore* core = WndCore::FromHandle(hWnd)) result = f(core->Widget());
-    };
-    if (AfxIsInterfaceThread())
-        call();
-    else
-        QMetaObject::invokeMethod(QCoreApplication::instance(), call, Qt::BlockingQueuedConnection);
+    });
     return result;
 }
 

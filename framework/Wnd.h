@@ -6,6 +6,7 @@
 #include "AfxString.h"
 #include "AfxTypes.h"
 #include "CmdTarget.h"
+#include "InterfaceThread.h"
 #include "Resource.h"
 
 #define RDW_INVALIDATE 0x0001u
@@ -68,6 +69,3 @@ inline BOOL PostMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
 }
 BOOL IsWindow(HWND hWnd);
 HWND GetDlgItem(HWND hDlg, int nIDDlgItem);
-
-// True on the thread that owns every window.
-bool AfxIsInterfaceThread();

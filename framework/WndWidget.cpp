@@ -42,6 +42,10 @@ WndCore::WndCore(QWidget* self, int id) : m_pSelf(self), m_nID(id) {
 }
 
 WndCore::~WndCore() {
+    Retire();
+}
+
+void WndCore::Retire() {
     {
         std::lock_guard lock(g_handleMutex);
         g_handles.erase(m_hWnd);

@@ -37,6 +37,9 @@ public:
     CWnd* Attached() const { return m_pWnd; }
     void Attach(CWnd* pWnd);
     void Detach();
+    // Parts the window from its object and its handle before the widget
+    // goes: the handle then names no window, as after a destruction.
+    void Retire();
 
     // The window procedure: the attached object's map, else the default.
     LRESULT Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
