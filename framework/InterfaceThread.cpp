@@ -14,3 +14,8 @@ void AfxCallOnInterfaceThread(std::function<void()> call, bool bWait) {
     if (!app) return;
     QMetaObject::invokeMethod(app, std::move(call), bWait ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
 }
+
+void AfxRunQueuedCalls() {
+    ASSERT_INTERFACE_THREAD();
+    QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
+}

@@ -13,5 +13,9 @@ bool AfxIsInterfaceThread();
 // worker; such calls pass bWait = false.
 void AfxCallOnInterfaceThread(std::function<void()> call, bool bWait = true);
 
+// Interface thread: runs the calls that other threads have queued for it
+// (and may be waiting on), and nothing else.
+void AfxRunQueuedCalls();
+
 // Marks the calls that are only ever made on the interface thread.
 #define ASSERT_INTERFACE_THREAD() assert(AfxIsInterfaceThread())

@@ -1,5 +1,6 @@
 #include "Thread.h"
 
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -7,6 +8,8 @@
 #include <mutex>
 #include <system_error>
 #include <thread>
+
+#include "InterfaceThread.h"
 
 namespace {
 std::atomic<int> g_running{0};
@@ -41,6 +44,21 @@ CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int, UIN
 }
 
 BOOL AfxWaitForRunningThreads(DWORD dwMilliseconds) {
+    // A worker may be waiting for a call of the interface thread on its way
+    // out; the interface thread keeps running those while it waits.
+    const bool interfaceThread = AfxIsInterfaceThread();
+    const auto step = std::chrono::milliseconds(interfaceThread ? 2 : dwMilliseconds);
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(dwMilliseconds);
     std::unique_lock lock(g_endMutex);
-    return g_ended.wait_for(lock, std::chrono::milliseconds(dwMilliseconds), [] { return g_running.load() == 0; });
+    while (g_running.load() != 0) {
+        if (interfaceThread) {
+            lock.unlock();
+            AfxRunQueuedCalls();
+            lock.lock();
+        }
+        auto now = std::chrono::steady_clock::now();
+        if (now >= deadline) return FALSE;
+        g_ended.wait_until(lock, std::min(deadline, now + step));
+    }
+    return TRUE;
 }

@@ -15,6 +15,6 @@ int OnTransferProgress(void* dialog, double received, double expected) {
         if (truncated >= ProgressHighWater.load()) ProgressHighWater.store(truncated);
         value = ProgressHighWater.load();
     }
-    ::PostMessageW(dlg->GetSafeHwnd(), dlg->m_nProgressMsg, static_cast<WPARAM>(value), 0);
-    return 0;
+    // Once the dialog is gone nobody waits for the package: the transfer stops.
+    return ::PostMessageW(dlg->GetSafeHwnd(), dlg->m_nProgressMsg, static_cast<WPARAM>(value), 0) ? 0 : 1;
 }

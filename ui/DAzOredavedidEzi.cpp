@@ -10,7 +10,9 @@
 #include "ui/ConfirmDialogs.h"
 
 namespace {
-const DWORD kWorkerGraceMs = 500;
+// Long enough for a transfer to notice that its dialog is gone (the library
+// reports progress at least once a second) and for its worker to leave.
+const DWORD kWorkerGraceMs = 2000;
 }
 
 BEGIN_MESSAGE_MAP(DAzOredavedidEzi, CDialog)
@@ -35,9 +37,9 @@ DAzOredavedidEzi::DAzOredavedidEzi(CStringA strUrl, CStringA strDestPath, CStrin
 }
 
 DAzOredavedidEzi::~DAzOredavedidEzi() {
-    // A worker that is just leaving gets a moment; one still inside the
-    // transfer would reach this object after it is gone, so the process
-    // ends here instead.
+    // A worker still running stops once it sees that the window is gone; one
+    // that does not leave in time would reach this object after it is gone,
+    // so the process ends here instead.
     if (!AfxWaitForRunningThreads(kWorkerGraceMs)) ExitProcess(0);
 }
 
@@ -106,6 +108,8 @@ void DAzOredavedidEzi::OnDownloadComplete() {
 }
 
 void DAzOredavedidEzi::ShowDownloadError() {
+    // Once the run has ended there is nobody left to ask.
+    if (!::IsWindow(GetSafeHwnd())) return;
     error_class dlg(nullptr);
     if (dlg.DoModal() == IDOK) {
         m_ctlProgress.m_nMax = 100;
