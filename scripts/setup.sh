@@ -5,11 +5,11 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev libqt6dbus6 dbus-daemon dbus
+  qt6-base-dev qt6-base-private-dev libqt6dbus6 dbus-daemon dbus
   libcurl4-openssl-dev curl
   fonts-wqy-microhei fontconfig
   libgtest-dev
-  xvfb xdotool imagemagick
+  xvfb xdotool openbox x11-utils imagemagick
   nginx-light
   locales
 )

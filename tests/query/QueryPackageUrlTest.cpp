@@ -35,6 +35,7 @@ namespace {
 using testsupport::HttpConnection;
 using testsupport::HttpRequest;
 using testsupport::LoopbackServer;
+using testsupport::Pattern;
 using testsupport::Reply;
 using testsupport::ServeFixed;
 
@@ -111,13 +112,6 @@ Reply Answer(std::string body, int status = 200, std::string reason = "OK") {
     r.reason = std::move(reason);
     r.body = std::move(body);
     return r;
-}
-
-// Byte i of SendPattern's stream.
-std::string Pattern(size_t count) {
-    std::string s(count, '\0');
-    for (size_t i = 0; i < count; ++i) s[i] = static_cast<char>((i * 131 + 7) & 0xff);
-    return s;
 }
 
 class QueryPackageUrlTest : public ::testing::Test {

@@ -2,9 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <qpa/qwindowsysteminterface.h>
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCloseEvent>
 #include <QElapsedTimer>
 #include <QLabel>
 #include <QTest>
@@ -20,7 +20,7 @@ QWidget* FindWindow(const QString& caption) {
     return nullptr;
 }
 
-void WhenTrue(std::function<bool()> condition, std::function<void()> action, int timeoutMs) {
+void WhenTrue(std::function<bool()> condition, std::function<void()> action, int timeoutMs, std::string what) {
     auto* timer = new QTimer(qApp);
     auto clock = std::make_shared<QElapsedTimer>();
     clock->start();
@@ -32,14 +32,35 @@ void WhenTrue(std::function<bool()> condition, std::function<void()> action, int
         if (met)
             action();
         else
-            ADD_FAILURE() << "condition never met";
+            ADD_FAILURE() << "never met: " << what;
     });
     timer->start(5);
 }
 
+namespace {
+void RunFrom(std::shared_ptr<const std::vector<Step>> steps, size_t i, std::shared_ptr<size_t> taken, int timeoutMs) {
+    if (i == steps->size()) return;
+    const Step& step = (*steps)[i];
+    WhenTrue(
+        step.when,
+        [=] {
+            ++*taken;
+            RunFrom(steps, i + 1, taken, timeoutMs);
+            (*steps)[i].act();
+        },
+        timeoutMs, step.what);
+}
+}  // namespace
+
+std::shared_ptr<size_t> RunSteps(std::vector<Step> steps, int timeoutMs) {
+    auto taken = std::make_shared<size_t>(0);
+    RunFrom(std::make_shared<const std::vector<Step>>(std::move(steps)), 0, taken, timeoutMs);
+    return taken;
+}
+
 void WhenShown(const QString& caption, std::function<void(QWidget*)> action, int timeoutMs) {
     WhenTrue([caption] { return FindWindow(caption) != nullptr; }, [caption, action] { action(FindWindow(caption)); },
-             timeoutMs);
+             timeoutMs, caption.toStdString() + " shown");
 }
 
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
@@ -49,20 +70,21 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
     return done();
 }
 
+// Input goes to the window through the window system's entry, as a user's
+// would, so that a window blocked by a modal one really takes none.
 void PressKey(QWidget* window, int key) {
-    QWidget* target = window->focusWidget() ? window->focusWidget() : window;
-    QTest::keyClick(target, static_cast<Qt::Key>(key));
+    QTest::keyClick(window->windowHandle(), static_cast<Qt::Key>(key));
 }
 
 void ClickButton(QWidget* window, const QString& text) {
     for (auto* b : window->findChildren<QAbstractButton*>())
-        if (b->text() == text) return QTest::mouseClick(b, Qt::LeftButton);
+        if (b->text() == text)
+            return QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, b->mapTo(window, b->rect().center()));
     ADD_FAILURE() << "no button " << text.toStdString();
 }
 
 void CloseBox(QWidget* window) {
-    QCloseEvent e;
-    QApplication::sendEvent(window, &e);
+    QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(window->windowHandle());
 }
 
 QString ControlText(QWidget* window, int controlId) {

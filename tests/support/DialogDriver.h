@@ -5,6 +5,9 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+#include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -16,7 +19,20 @@ QWidget* FindWindow(const QString& caption);
 void WhenShown(const QString& caption, std::function<void(QWidget*)> action, int timeoutMs = 10000);
 
 // Runs `action` once, on the interface thread, as soon as `condition` holds.
-void WhenTrue(std::function<bool()> condition, std::function<void()> action, int timeoutMs = 10000);
+void WhenTrue(std::function<bool()> condition, std::function<void()> action, int timeoutMs = 10000,
+              std::string what = "condition");
+
+// One step of a user: waits until `when` holds, then acts.
+struct Step {
+    std::string what;
+    std::function<bool()> when;
+    std::function<void()> act;
+};
+
+// Runs the steps in order, each from inside whatever modal loop is open when
+// its condition first holds (the next step is armed before a step acts, since
+// acting may open a loop of its own). Answers the count of steps taken.
+std::shared_ptr<size_t> RunSteps(std::vector<Step> steps, int timeoutMs = 15000);
 
 // Processes events until `done` holds or the time runs out; answers `done()`.
 bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);

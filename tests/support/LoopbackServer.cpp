@@ -147,6 +147,12 @@ bool HttpConnection::Send(std::string_view bytes) {
     return fd_ >= 0;
 }
 
+std::string Pattern(size_t count) {
+    std::string s(count, '\0');
+    for (size_t i = 0; i < count; ++i) s[i] = static_cast<char>((i * 131 + 7) & 0xff);
+    return s;
+}
+
 bool HttpConnection::SendPattern(uint64_t count) {
     // The pattern repeats every 256 bytes, so a buffer of whole periods can be
     // sent again and again.

@@ -116,6 +116,9 @@ struct Reply {
 // "Connection: close" unless given), body; then Finish()es the connection.
 void SendReply(HttpConnection& conn, const Reply& reply);
 
+// Bytes 0..count-1 of SendPattern's stream, as a package body.
+std::string Pattern(size_t count);
+
 // IMF-fixdate, e.g. "Sun, 06 Nov 1994 08:49:37 GMT".
 std::string HttpDate(int64_t unixSeconds);
 

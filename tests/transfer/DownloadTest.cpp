@@ -43,12 +43,6 @@ BEGIN_MESSAGE_MAP(RecordingDialog, DAzOredavedidEzi)
     ON_MESSAGE(WM_DOWNLOAD_PROGRESS, OnRecordProgress)
 END_MESSAGE_MAP()
 
-std::string Pattern(size_t size) {
-    std::string s(size, '\0');
-    for (size_t i = 0; i < size; ++i) s[i] = static_cast<char>((i * 131 + 7) & 0xff);
-    return s;
-}
-
 bool Exists(const std::string& path) {
     return access(path.c_str(), F_OK) == 0;
 }

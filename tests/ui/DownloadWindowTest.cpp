@@ -1,0 +1,334 @@
+// Whole runs of the download window as a user meets them: the real start-up
+// and application object, a loopback package server whose attempts the test
+// holds and lets go, and input through the window system, so that a window
+// blocked by a modal one takes none.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QTimer>
+#include <QWidget>
+
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+
+#include "app/DeRavizizivuApp.h"
+#include "framework/Thread.h"
+#include "platform/CommandLine.h"
+#include "tests/support/DialogDriver.h"
+#include "tests/support/LoopbackServer.h"
+#include "tests/support/TempDir.h"
+#include "transfer/Progress.h"
+#include "ui/DAzOredavedidEzi.h"
+
+using namespace testsupport;
+
+namespace {
+
+const QString kDownload = "词典下载";
+const QString kConfirm = "确认退出";
+const QString kError = "错误";
+const size_t kSize = 400000;
+
+// How the package server answers one attempt; a held attempt stops halfway
+// until the test lets it go on.
+enum class Attempt { Whole, Broken, HeldThenWhole, HeldThenBroken };
+
+DAzOredavedidEzi* Dialog() {
+    return static_cast<DAzOredavedidEzi*>(theApp.m_pMainWnd);
+}
+int Bar() {
+    return Dialog() ? Dialog()->m_ctlProgress.m_nPos.load() : -1;
+}
+bool Showing(const QString& caption) {
+    return FindWindow(caption) != nullptr;
+}
+QString Button() {
+    QWidget* w = FindWindow(kDownload);
+    return w ? ControlText(w, IDCANCEL) : QString();
+}
+std::function<void()> Press(QString caption, int key) {
+    return [=] { PressKey(FindWindow(caption), key); };
+}
+
+// Counts the windows shown, by caption.
+struct ShownWindows : QObject {
+    std::map<QString, int> count;
+    ShownWindows() { qApp->installEventFilter(this); }
+    ~ShownWindows() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Show && o->isWidgetType() && static_cast<QWidget*>(o)->isWindow())
+            ++count[static_cast<QWidget*>(o)->windowTitle()];
+        return false;
+    }
+};
+
+class Run : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dest.Made() && tmp.Made());
+        setenv("http_proxy", server.BaseUrl().c_str(), 1);
+        setenv("no_proxy", "127.0.0.1", 1);
+        setenv("TMPDIR", tmp.Path().c_str(), 1);
+        ProgressHighWater = 0;
+        server.SetHandler([this](const HttpRequest& request, HttpConnection& conn) { Answer(request, conn); });
+    }
+    void TearDown() override {
+        Release();
+        unsetenv("TMPDIR");
+    }
+
+    void Answer(const HttpRequest& request, HttpConnection& conn) {
+        if (request.target.find("dict.php") != std::string::npos) {
+            ++queries;
+            return SendReply(conn, Reply{.body = server.BaseUrl() + "/packages/dict.zip"});
+        }
+        Attempt a = plan.at(std::min<size_t>(attempts++, plan.size() - 1));
+        if (a == Attempt::Whole) return SendReply(conn, Reply{.body = Pattern(kSize)});
+        conn.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kSize) + "\r\n\r\n");
+        conn.Send(Pattern(kSize).substr(0, kSize / 2));
+        if (a == Attempt::HeldThenWhole || a == Attempt::HeldThenBroken) {
+            std::unique_lock lock(holdMutex);
+            released.wait(lock, [this] { return isReleased; });
+        }
+        if (a == Attempt::Broken || a == Attempt::HeldThenBroken) return conn.Close();
+        conn.Send(Pattern(kSize).substr(kSize / 2));
+    }
+
+    void Release() {
+        std::lock_guard lock(holdMutex);
+        isReleased = true;
+        released.notify_all();
+    }
+
+    // Starts the program as the dictionary application does and plays the
+    // user's steps; returns when the program would end.
+    void Launch(std::vector<Step> steps) {
+        std::string destArg = "-" + dest / "dict.zip";
+        std::vector<const char*> args{
+            "DeRavizizivu", "-http://127.0.0.1:9/unused.zip", destArg.c_str(), "-12#345", "-测试词典", "-1"};
+        SetProcessCommandLine(static_cast<int>(args.size()), const_cast<char**>(args.data()));
+        size_t count = steps.size();
+        auto taken = RunSteps(std::move(steps));
+        QTimer sampler;  // what the bar shows, as often as the user could look
+        QObject::connect(&sampler, &QTimer::timeout, [this] {
+            if (Bar() >= 0) bar.push_back(Bar());
+        });
+        sampler.start(1);
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] {
+            ADD_FAILURE() << "the run never ended";
+            if (Dialog()) Dialog()->EndDialog(IDCANCEL);
+        });
+        watchdog.start(30000);
+        EXPECT_FALSE(theApp.InitInstance());
+        EXPECT_EQ(*taken, count) << "steps not taken";
+        EXPECT_TRUE(AfxWaitForRunningThreads(5000)) << "a worker outlived the run";
+        QApplication::processEvents();
+        for (QWidget* w : QApplication::topLevelWidgets())
+            EXPECT_FALSE(w->isVisible()) << w->windowTitle().toStdString() << " is still open";
+    }
+
+    bool Placed() { return ReadFile(dest / "dict.zip") == Pattern(kSize); }
+
+    LoopbackServer server;
+    TempDir dest;
+    TempDir tmp;
+    std::vector<Attempt> plan;
+    std::atomic<size_t> attempts{0};
+    std::atomic<int> queries{0};
+    std::mutex holdMutex;
+    std::condition_variable released;
+    bool isReleased = false;
+    std::vector<int> bar;
+    ShownWindows shown;
+};
+
+struct WayOut {
+    const char* name;
+    std::function<void(QWidget*)> act;
+};
+void PrintTo(const WayOut& p, std::ostream* os) {
+    *os << p.name;
+}
+
+class Finished : public Run, public testing::WithParamInterface<WayOut> {};
+
+TEST_P(Finished, EveryWayOutOfTheDoneStateEndsTheProgram) {
+    plan = {Attempt::Whole};
+    Launch({{"完成 on the button", [] { return Button() == "完成"; }, [] { GetParam().act(FindWindow(kDownload)); }}});
+    EXPECT_TRUE(Placed());
+    EXPECT_EQ(shown.count[kConfirm], 0) << "nothing is asked once the package is in place";
+    ASSERT_FALSE(bar.empty());
+    EXPECT_EQ(bar.back(), 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(Ways, Finished,
+                         testing::Values(WayOut{"Button", [](QWidget* w) { ClickButton(w, "完成"); }},
+                                         WayOut{"Escape", [](QWidget* w) { PressKey(w, Qt::Key_Escape); }},
+                                         WayOut{"CloseBox", [](QWidget* w) { CloseBox(w); }}),
+                         [](const testing::TestParamInfo<WayOut>& p) { return p.param.name; });
+
+struct ConfirmAnswer {
+    const char* name;
+    std::function<void(QWidget*)> act;
+    bool leaves;
+};
+void PrintTo(const ConfirmAnswer& p, std::ostream* os) {
+    *os << p.name;
+}
+
+class Confirming : public Run, public testing::WithParamInterface<ConfirmAnswer> {};
+
+TEST_P(Confirming, LeavingMidDownloadAsksFirst) {
+    plan = {Attempt::HeldThenWhole};
+    std::vector<Step> steps{
+        {"the first half arrives", [] { return Bar() >= 50; }, Press(kDownload, Qt::Key_Escape)},
+        {"the confirmation", [] { return Showing(kConfirm); },
+         [] {
+             // The download dialog is blocked behind its question: no second one.
+             PressKey(FindWindow(kDownload), Qt::Key_Escape);
+             CloseBox(FindWindow(kDownload));
+             GetParam().act(FindWindow(kConfirm));
+         }},
+    };
+    if (!GetParam().leaves) {
+        steps.push_back({"the question is gone", [] { return !Showing(kConfirm); }, [this] { Release(); }});
+        steps.push_back({"the rest arrives", [] { return Button() == "完成"; }, Press(kDownload, Qt::Key_Escape)});
+    }
+    Launch(steps);
+    EXPECT_EQ(shown.count[kConfirm], 1);
+    EXPECT_EQ(Placed(), !GetParam().leaves);
+    EXPECT_EQ(bar.back(), GetParam().leaves ? 50 : 100);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, Confirming,
+    testing::Values(ConfirmAnswer{"EnterLeaves", [](QWidget* w) { PressKey(w, Qt::Key_Return); }, true},
+                    ConfirmAnswer{"ExitButtonLeaves", [](QWidget* w) { ClickButton(w, "退出"); }, true},
+                    ConfirmAnswer{"EscapeStays", [](QWidget* w) { PressKey(w, Qt::Key_Escape); }, false},
+                    ConfirmAnswer{"CancelButtonStays", [](QWidget* w) { ClickButton(w, "取消"); }, false},
+                    ConfirmAnswer{"CloseBoxStays", [](QWidget* w) { CloseBox(w); }, false}),
+    [](const testing::TestParamInfo<ConfirmAnswer>& p) { return p.param.name; });
+
+class FinishingBehindTheQuestion : public Run, public testing::WithParamInterface<bool> {};
+
+TEST_P(FinishingBehindTheQuestion, ExitEndsAtOnceAndCancelKeepsTheDoneState) {
+    const bool leave = GetParam();
+    plan = {Attempt::HeldThenWhole};
+    std::vector<Step> steps{
+        {"the first half arrives", [] { return Bar() >= 50; }, Press(kDownload, Qt::Key_Escape)},
+        {"the confirmation", [] { return Showing(kConfirm); }, [this] { Release(); }},
+        {"done behind the question", [] { return Button() == "完成" && Showing(kConfirm); },
+         Press(kConfirm, leave ? Qt::Key_Return : Qt::Key_Escape)},
+    };
+    if (!leave)
+        steps.push_back({"the question is gone", [] { return !Showing(kConfirm) && Button() == "完成"; },
+                         Press(kDownload, Qt::Key_Escape)});
+    Launch(steps);
+    EXPECT_TRUE(Placed());
+    EXPECT_EQ(shown.count[kConfirm], 1) << "the done state asks nothing";
+    EXPECT_EQ(bar.back(), 100) << "progress went on behind the question";
+}
+
+INSTANTIATE_TEST_SUITE_P(Answers, FinishingBehindTheQuestion, testing::Values(true, false),
+                         [](const testing::TestParamInfo<bool>& p) { return p.param ? "Exit" : "Cancel"; });
+
+struct ErrorAnswer {
+    const char* name;
+    std::function<void(QWidget*)> act;
+    bool retries;
+};
+void PrintTo(const ErrorAnswer& p, std::ostream* os) {
+    *os << p.name;
+}
+
+class Failing : public Run, public testing::WithParamInterface<ErrorAnswer> {};
+
+TEST_P(Failing, RetryStartsAgainWithoutTheBarGoingBackAndExitEnds) {
+    plan = {Attempt::Broken, Attempt::Whole};
+    size_t samplesAtError = 0;
+    int barAtError = 0;
+    std::vector<Step> steps{{"the error", [] { return Showing(kError); },
+                             [&] {
+                                 samplesAtError = bar.size();
+                                 barAtError = Bar();
+                                 GetParam().act(FindWindow(kError));
+                             }}};
+    if (GetParam().retries)
+        steps.push_back({"done", [] { return Button() == "完成"; }, Press(kDownload, Qt::Key_Escape)});
+    Launch(steps);
+    EXPECT_EQ(Placed(), GetParam().retries);
+    EXPECT_EQ(attempts.load(), GetParam().retries ? 2u : 1u);
+    EXPECT_EQ(queries.load(), 1) << "a retry does not ask the service again";
+    EXPECT_GE(barAtError, 1);
+    for (size_t i = samplesAtError; i < bar.size(); ++i) ASSERT_GE(bar[i], barAtError) << "sample " << i;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Answers, Failing,
+    testing::Values(ErrorAnswer{"EnterRetries", [](QWidget* w) { PressKey(w, Qt::Key_Return); }, true},
+                    ErrorAnswer{"RetryButton", [](QWidget* w) { ClickButton(w, "重试"); }, true},
+                    ErrorAnswer{"EscapeExits", [](QWidget* w) { PressKey(w, Qt::Key_Escape); }, false},
+                    ErrorAnswer{"CloseBoxExits", [](QWidget* w) { CloseBox(w); }, false},
+                    ErrorAnswer{"ExitButton", [](QWidget* w) { ClickButton(w, "退出"); }, false}),
+    [](const testing::TestParamInfo<ErrorAnswer>& p) { return p.param.name; });
+
+// Both questions open together: the confirmation asked before the failure
+// came, or asked by the download dialog's button while the error dialog is
+// open. Each answers on its own, in either order.
+struct BothOpen {
+    const char* name;
+    bool confirmFirst;
+    QString firstWindow;
+    int firstKey;
+    QString secondWindow;  // empty: the first answer ends the program
+    int secondKey;
+};
+void PrintTo(const BothOpen& p, std::ostream* os) {
+    *os << p.name;
+}
+
+class BothQuestions : public Run, public testing::WithParamInterface<BothOpen> {};
+
+TEST_P(BothQuestions, AnswerInEitherOrder) {
+    const BothOpen& p = GetParam();
+    std::vector<Step> steps;
+    if (p.confirmFirst) {
+        plan = {Attempt::HeldThenBroken, Attempt::Whole};
+        steps = {{"the first half arrives", [] { return Bar() >= 50; }, Press(kDownload, Qt::Key_Escape)},
+                 {"the confirmation", [] { return Showing(kConfirm); }, [this] { Release(); }}};
+    } else {
+        plan = {Attempt::Broken, Attempt::Whole};
+        steps = {{"the error", [] { return Showing(kError); }, [] { ClickButton(FindWindow(kDownload), "取消"); }}};
+    }
+    steps.push_back(
+        {"both questions", [] { return Showing(kConfirm) && Showing(kError); }, Press(p.firstWindow, p.firstKey)});
+    bool ends = p.secondWindow.isEmpty();
+    if (!ends) {
+        steps.push_back({"the other question alone", [p] { return !Showing(p.firstWindow) && Showing(p.secondWindow); },
+                         Press(p.secondWindow, p.secondKey)});
+        steps.push_back(
+            {"done", [] { return Button() == "完成" && !Showing(kConfirm); }, Press(kDownload, Qt::Key_Escape)});
+    }
+    Launch(steps);
+    EXPECT_EQ(Placed(), !ends);
+    EXPECT_EQ(attempts.load(), ends ? 1u : 2u);
+    EXPECT_EQ(shown.count[kConfirm], 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Orders, BothQuestions,
+    testing::Values(
+        BothOpen{"StayThenRetry", true, kConfirm, Qt::Key_Escape, kError, Qt::Key_Return},
+        BothOpen{"RetryThenStay", true, kError, Qt::Key_Return, kConfirm, Qt::Key_Escape},
+        BothOpen{"EnterInTheOlderConfirmationEnds", true, kConfirm, Qt::Key_Return, "", 0},
+        BothOpen{"ExitInTheErrorEndsBoth", true, kError, Qt::Key_Escape, "", 0},
+        BothOpen{"ButtonDuringErrorThenStayThenRetry", false, kConfirm, Qt::Key_Escape, kError, Qt::Key_Return},
+        BothOpen{"ButtonDuringErrorThenRetryThenStay", false, kError, Qt::Key_Return, kConfirm, Qt::Key_Escape},
+        BothOpen{"ButtonDuringErrorThenExit", false, kConfirm, Qt::Key_Return, "", 0}),
+    [](const testing::TestParamInfo<BothOpen>& p) { return p.param.name; });
+
+}  // namespace
