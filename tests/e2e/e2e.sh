@@ -20,6 +20,10 @@ start_display() {
   pids+=($!)
   for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
   export DISPLAY=:$(cat "$work/display")
+  # A window manager, so that focus follows a new window as on a desktop.
+  openbox --sm-disable >/dev/null 2>&1 &
+  pids+=($!)
+  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
 }
 
 # nginx serving a package of $1 MiB at $2 bytes/s (0: no limit).
@@ -81,6 +85,45 @@ case $case in
     press 确认退出 Return
     ends_within 3
     [ ! -e "$work/dicts/dict.zip" ] || fail "a package was placed"
+    ;;
+  both_questions)
+    # A failure while the confirmation is open: both questions are open
+    # together, and Enter in the older one still ends the program.
+    start_server 64 100k
+    mkdir -p "$work/dicts"
+    start_program "-http://127.0.0.1:$port/packages/dict.zip" "-$work/dicts/dict.zip" -12#345 -简明 -1
+    window 词典下载 >/dev/null || fail "no download dialog"
+    sleep 1
+    press 词典下载 Escape
+    window 确认退出 >/dev/null || fail "no confirmation"
+    kill "$package_server_pid"
+    window 错误 >/dev/null || fail "no error dialog"
+    window 确认退出 >/dev/null || fail "the confirmation went away"
+    press 确认退出 Return
+    ends_within 3
+    ;;
+  frames)
+    # Each window's frame is the one its template asks for: a fixed size and
+    # no maximise box; a minimise box for the download dialog only.
+    start_server 64 100k
+    mkdir -p "$work/dicts"
+    start_program "-http://127.0.0.1:$port/packages/dict.zip" "-$work/dicts/dict.zip" -12#345 -简明 -1
+    frame() {  # "<allowed actions> boxes=<minimise><maximise>" of the window captioned $1
+      local id decor
+      id=$(window "$1") || fail "no window \"$1\""
+      sleep 0.5
+      decor=$(xprop -id "$id" _MOTIF_WM_HINTS | awk -F'[=,]' '{print $4 + 0}')
+      echo "$(xprop -id "$id" _NET_WM_ALLOWED_ACTIONS) boxes=$(( (decor >> 5) & 1 ))$(( (decor >> 6) & 1 ))"
+    }
+    f=$(frame 词典下载)
+    ! echo "$f" | grep -q -E 'MAXIMIZE|RESIZE' || fail "the download dialog can be resized: $f"
+    echo "$f" | grep -q 'boxes=10$' || fail "the download dialog's boxes: $f"
+    press 词典下载 Escape
+    f=$(frame 确认退出)
+    ! echo "$f" | grep -q -E 'MAXIMIZE|RESIZE' || fail "the confirmation can be resized: $f"
+    echo "$f" | grep -q 'boxes=00$' || fail "the confirmation's boxes: $f"
+    press 确认退出 Return
+    ends_within 3
     ;;
   *) fail "unknown case $case" ;;
 esac
