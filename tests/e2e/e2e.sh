@@ -24,6 +24,8 @@ start_display() {
   openbox --sm-disable >/dev/null 2>&1 &
   pids+=($!)
   for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
+  # It announces itself before it manages new windows; give it a moment.
+  sleep 0.5
 }
 
 # nginx serving a package of $1 MiB at $2 bytes/s (0: no limit).
