@@ -22,11 +22,9 @@ INT_PTR CDialog::DoModal() {
 
 void CDialog::EndDialog(int nResult) {
     HWND hWnd = GetSafeHwnd();
-    AfxCallOnInterfaceThread(
-        [hWnd, nResult] {
-            if (CModalRun* run = CModalRun::FromHandle(hWnd)) run->End(nResult);
-        },
-        false);
+    AfxCallOnInterfaceThread([hWnd, nResult] {
+        if (CModalRun* run = CModalRun::FromHandle(hWnd)) run->End(nResult);
+    });
 }
 
 BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {

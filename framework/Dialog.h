@@ -21,7 +21,7 @@ public:
     // template is missing. From a worker the window still lives on the
     // interface thread, and the worker waits for the answer.
     virtual INT_PTR DoModal();
-    // Ends the modal run with nResult; from any thread, without waiting.
+    // Ends the modal run with nResult; from any thread.
     void EndDialog(int nResult);
     BOOL UpdateData(BOOL bSaveAndValidate = TRUE);
 

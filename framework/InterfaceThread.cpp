@@ -1,21 +1,91 @@
 #include "InterfaceThread.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QThread>
+
+#include <deque>
+#include <future>
+#include <mutex>
+
+#include "HandOver.h"
+
+namespace {
+// Work queued for the interface thread by other threads. The queue is ours,
+// under our own lock, so that every hand-over is one a race checker sees;
+// the toolkit only carries the wake-up.
+std::mutex g_queueMutex;
+std::deque<std::function<void()>> g_queue;
+
+class Courier : public QObject {
+protected:
+    bool event(QEvent* e) override {
+        AFX_TAKE_OVER(e);
+        if (e->type() != QEvent::User) return QObject::event(e);
+        RunOne();
+        return true;
+    }
+
+public:
+    // One call per wake-up, taken from the queue only when it runs, so that
+    // a call that opens a nested loop leaves the rest to that loop, in order.
+    static void RunOne() {
+        std::function<void()> call;
+        {
+            std::lock_guard lock(g_queueMutex);
+            if (g_queue.empty()) return;
+            call = std::move(g_queue.front());
+            g_queue.pop_front();
+        }
+        call();
+    }
+};
+
+Courier* TheCourier() {
+    static Courier* courier = [] {
+        auto* c = new Courier;
+        c->moveToThread(QCoreApplication::instance()->thread());
+        return c;
+    }();
+    return courier;
+}
+
+}  // namespace
+
+void AfxPostToInterfaceThread(std::function<void()> call) {
+    if (!QCoreApplication::instance()) return;
+    {
+        std::lock_guard lock(g_queueMutex);
+        g_queue.push_back(std::move(call));
+    }
+    auto* wake = new QEvent(QEvent::User);
+    AFX_HAND_OVER(wake);
+    QCoreApplication::postEvent(TheCourier(), wake);
+}
 
 bool AfxIsInterfaceThread() {
     QCoreApplication* app = QCoreApplication::instance();
     return app && QThread::currentThread() == app->thread();
 }
 
-void AfxCallOnInterfaceThread(std::function<void()> call, bool bWait) {
+void AfxCallOnInterfaceThread(const std::function<void()>& call) {
     if (AfxIsInterfaceThread()) return call();
-    QCoreApplication* app = QCoreApplication::instance();
-    if (!app) return;
-    QMetaObject::invokeMethod(app, std::move(call), bWait ? Qt::BlockingQueuedConnection : Qt::QueuedConnection);
+    if (!QCoreApplication::instance()) return;
+    std::promise<void> done;
+    AfxPostToInterfaceThread([&] {
+        call();
+        done.set_value();
+    });
+    done.get_future().wait();
 }
 
 void AfxRunQueuedCalls() {
     ASSERT_INTERFACE_THREAD();
-    QCoreApplication::sendPostedEvents(QCoreApplication::instance(), QEvent::MetaCall);
+    for (;;) {
+        {
+            std::lock_guard lock(g_queueMutex);
+            if (g_queue.empty()) return;
+        }
+        Courier::RunOne();
+    }
 }

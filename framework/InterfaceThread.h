@@ -7,14 +7,16 @@
 // True on the thread that owns every window.
 bool AfxIsInterfaceThread();
 
-// Runs call on the interface thread: at once when already there; from another
-// thread it is queued there and the caller waits for it, unless bWait is false.
-// A worker must not wait while the interface thread may be waiting for that
-// worker; such calls pass bWait = false.
-void AfxCallOnInterfaceThread(std::function<void()> call, bool bWait = true);
+// Runs call on the interface thread and returns when it has run: at once when
+// already there, else queued there while the caller waits.
+void AfxCallOnInterfaceThread(const std::function<void()>& call);
 
-// Interface thread: runs the calls that other threads have queued for it
-// (and may be waiting on), and nothing else.
+// Queues call for the interface thread, from any thread, and returns at once
+// (what PostMessage needs).
+void AfxPostToInterfaceThread(std::function<void()> call);
+
+// Interface thread: runs what other threads have queued for it (a worker may
+// be waiting on it), and nothing else.
 void AfxRunQueuedCalls();
 
 // Marks the calls that are only ever made on the interface thread.

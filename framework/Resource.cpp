@@ -5,6 +5,7 @@
 
 #include <atomic>
 #include <map>
+#include <memory>
 #include <mutex>
 
 namespace {
@@ -38,13 +39,13 @@ const char* AfxFindString(UINT nID) {
 
 HICON AfxLoadIcon(UINT nIDResource) {
     static std::mutex mutex;
-    static std::map<const ICONRESOURCE*, QIcon*> loaded;  // kept until the process ends
+    static std::map<const ICONRESOURCE*, std::unique_ptr<QIcon>> loaded;  // kept until the process ends
     for (const ICONRESOURCE& icon : AfxGetResourceHandle()->icons) {
         if (icon.id != nIDResource) continue;
         std::lock_guard lock(mutex);
-        QIcon*& slot = loaded[&icon];
-        if (!slot) slot = new QIcon(QPixmap(icon.xpm));
-        return reinterpret_cast<HICON>(slot);
+        std::unique_ptr<QIcon>& slot = loaded[&icon];
+        if (!slot) slot = std::make_unique<QIcon>(QPixmap(icon.xpm));
+        return reinterpret_cast<HICON>(slot.get());
     }
     return nullptr;
 }

@@ -28,11 +28,6 @@ struct CurrentMessage {
 thread_local const CurrentMessage* t_current = nullptr;
 }  // namespace
 
-QEvent::Type AfxMessageEvent::EventType() {
-    static const int type = QEvent::registerEventType();
-    return static_cast<QEvent::Type>(type);
-}
-
 WndCore::WndCore(QWidget* self, int id) : m_pSelf(self), m_nID(id) {
     self->setProperty("afxControlId", id);  // lets tools and tests find a control by its id
     std::lock_guard lock(g_handleMutex);
@@ -74,11 +69,13 @@ WndCore* WndCore::FromWidget(QWidget* w) {
 }
 
 bool WndCore::Post(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
-    // Held while posting so the window cannot be destroyed in between.
+    // Held while posting so the window cannot be destroyed in between; one
+    // destroyed before delivery gets nothing.
     std::lock_guard lock(g_handleMutex);
-    auto it = g_handles.find(hWnd);
-    if (it == g_handles.end()) return false;
-    QCoreApplication::postEvent(it->second->Widget(), new AfxMessageEvent(message, wParam, lParam));
+    if (!g_handles.count(hWnd)) return false;
+    AfxPostToInterfaceThread([=] {
+        if (WndCore* core = FromHandle(hWnd)) core->Dispatch(message, wParam, lParam);
+    });
     return true;
 }
 
@@ -152,13 +149,6 @@ LRESULT WndCore::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
         default:
             return 0;
     }
-}
-
-bool WndCore::HandleEvent(QEvent* e) {
-    if (e->type() != AfxMessageEvent::EventType()) return false;
-    auto* m = static_cast<AfxMessageEvent*>(e);
-    Dispatch(m->message, m->wParam, m->lParam);
-    return true;
 }
 
 void WndCore::HandlePaint(QPaintEvent* e) {

@@ -11,16 +11,6 @@
 
 class CDC;
 
-// A message queued by PostMessage, delivered on the interface thread.
-class AfxMessageEvent : public QEvent {
-public:
-    static QEvent::Type EventType();
-    AfxMessageEvent(UINT m, WPARAM w, LPARAM l) : QEvent(EventType()), message(m), wParam(w), lParam(l) {}
-    UINT message;
-    WPARAM wParam;
-    LPARAM lParam;
-};
-
 // Default processing of the message pWnd is handling now (CWnd::Default).
 LRESULT AfxDefaultOfCurrentMessage(const CWnd* pWnd);
 
@@ -56,7 +46,6 @@ public:
     static bool Post(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 protected:
-    bool HandleEvent(QEvent* e);                 // posted messages
     void HandlePaint(QPaintEvent* e);            // WM_ERASEBKGND + WM_PAINT
     void HandleResize(QResizeEvent* e);          // WM_SIZE
     virtual void BasePaint(QPaintEvent* e) = 0;  // the toolkit's own painting
@@ -76,7 +65,6 @@ public:
     explicit WndWidget(int id, Args&&... args) : Base(std::forward<Args>(args)...), WndCore(this, id) {}
 
 protected:
-    bool event(QEvent* e) override { return HandleEvent(e) || Base::event(e); }
     void paintEvent(QPaintEvent* e) override { HandlePaint(e); }
     void resizeEvent(QResizeEvent* e) override {
         Base::resizeEvent(e);

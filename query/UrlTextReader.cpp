@@ -14,17 +14,10 @@ constexpr DWORD kOpenFlags = INTERNET_FLAG_RELOAD | INTERNET_FLAG_NO_CACHE_WRITE
 
 }  // namespace
 
-CUrlTextReader::~CUrlTextReader() {
-    delete m_pFile;
-    delete m_pSession;
-}
-
 bool CUrlTextReader::OpenUrl(CString url) {
     try {
-        if (!m_pSession) m_pSession = new CInternetSession();
-        CStdioFile* pFile = m_pSession->OpenURL(url, 1, kOpenFlags, nullptr, 0);
-        delete m_pFile;
-        m_pFile = pFile;
+        if (!m_pSession) m_pSession = std::make_unique<CInternetSession>();
+        m_pFile.reset(m_pSession->OpenURL(url, 1, kOpenFlags, nullptr, 0));
         return true;
     } catch (CInternetException* e) {
         e->Delete();

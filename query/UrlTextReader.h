@@ -1,14 +1,12 @@
 #pragma once
 // Fetches the short text answer behind one address.
+#include <memory>
+
 #include "framework/AfxString.h"
 #include "framework/Internet.h"
 
 class CUrlTextReader {
 public:
-    CUrlTextReader() = default;
-    ~CUrlTextReader();
-    CUrlTextReader(const CUrlTextReader&) = delete;
-    CUrlTextReader& operator=(const CUrlTextReader&) = delete;
 
     // Opens the address (creating the session on first use); true when a
     // response was obtained.
@@ -18,6 +16,6 @@ public:
     bool ReadText(CString& text);
 
 private:
-    CStdioFile* m_pFile = nullptr;           // owned; null until OpenUrl succeeds
-    CInternetSession* m_pSession = nullptr;  // owned; created by the first OpenUrl
+    std::unique_ptr<CInternetSession> m_pSession;  // created by the first OpenUrl
+    std::unique_ptr<CStdioFile> m_pFile;           // null until OpenUrl succeeds
 };

@@ -48,23 +48,27 @@ INSTANTIATE_TEST_SUITE_P(
                     Answer{"EscapeCancels", [](QWidget* w) { PressKey(w, Qt::Key_Escape); }, IDCANCEL},
                     Answer{"CloseBoxCancels", [](QWidget* w) { CloseBox(w); }, IDCANCEL},
                     Answer{"CancelButton", [](QWidget* w) { ClickButton(w, "取消"); }, IDCANCEL},
-                    Answer{"OkButton", [](QWidget* w) { ClickButton(w, "好"); }, IDOK}),
+                    Answer{"OkButton", [](QWidget* w) { ClickButton(w, "好"); }, IDOK},
+                    // The keyboard alone reaches and presses every button.
+                    Answer{"TabThenEnterPressesTheNextButton",
+                           [](QWidget* w) {
+                               PressKey(w, Qt::Key_Tab);
+                               PressKey(w, Qt::Key_Return);
+                           },
+                           IDCANCEL},
+                    Answer{"TabThenSpacePressesTheNextButton",
+                           [](QWidget* w) {
+                               PressKey(w, Qt::Key_Tab);
+                               PressKey(w, Qt::Key_Space);
+                           },
+                           IDCANCEL},
+                    Answer{"SpacePressesTheFocusedButton", [](QWidget* w) { PressKey(w, Qt::Key_Space); }, IDOK}),
     [](const testing::TestParamInfo<Answer>& p) { return p.param.name; });
 
 TEST(Dialog, EnterWithoutAnyButtonSendsIdOk) {
     TestDialog dlg(502);
     WhenShown("丙", [](QWidget* w) { PressKey(w, Qt::Key_Enter); });
     EXPECT_EQ(dlg.DoModal(), IDOK);
-}
-
-TEST(Dialog, EnterPressesTheFocusedPushButton) {
-    TestDialog dlg;
-    WhenShown("甲", [](QWidget* w) {
-        for (QWidget* c : w->findChildren<QWidget*>())
-            if (c->property("afxControlId").toInt() == IDCANCEL) c->setFocus();
-        PressKey(w, Qt::Key_Return);
-    });
-    EXPECT_EQ(dlg.DoModal(), IDCANCEL);
 }
 
 TEST(Dialog, MissingTemplateAnswersMinusOneWithoutAWindow) {

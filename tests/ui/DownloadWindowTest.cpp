@@ -48,6 +48,11 @@ QString Button() {
     QWidget* w = FindWindow(kDownload);
     return w ? ControlText(w, IDCANCEL) : QString();
 }
+// The done state as the button handler sees it: the caption comes first,
+// then the flag, and a press between the two still asks for confirmation.
+bool Done() {
+    return Button() == "完成" && Dialog() && Dialog()->m_bFinished;
+}
 std::function<void()> Press(QString caption, int key) {
     return [=] { PressKey(FindWindow(caption), key); };
 }
@@ -158,7 +163,7 @@ class Finished : public Run, public testing::WithParamInterface<WayOut> {};
 
 TEST_P(Finished, EveryWayOutOfTheDoneStateEndsTheProgram) {
     plan = {Attempt::Whole};
-    Launch({{"完成 on the button", [] { return Button() == "完成"; }, [] { GetParam().act(FindWindow(kDownload)); }}});
+    Launch({{"完成 on the button", Done, [] { GetParam().act(FindWindow(kDownload)); }}});
     EXPECT_TRUE(Placed());
     EXPECT_EQ(shown.count[kConfirm], 0) << "nothing is asked once the package is in place";
     ASSERT_FALSE(bar.empty());
@@ -196,7 +201,7 @@ TEST_P(Confirming, LeavingMidDownloadAsksFirst) {
     };
     if (!GetParam().leaves) {
         steps.push_back({"the question is gone", [] { return !Showing(kConfirm); }, [this] { Release(); }});
-        steps.push_back({"the rest arrives", [] { return Button() == "完成"; }, Press(kDownload, Qt::Key_Escape)});
+        steps.push_back({"the rest arrives", Done, Press(kDownload, Qt::Key_Escape)});
     }
     Launch(steps);
     EXPECT_EQ(shown.count[kConfirm], 1);
@@ -221,11 +226,11 @@ TEST_P(FinishingBehindTheQuestion, ExitEndsAtOnceAndCancelKeepsTheDoneState) {
     std::vector<Step> steps{
         {"the first half arrives", [] { return Bar() >= 50; }, Press(kDownload, Qt::Key_Escape)},
         {"the confirmation", [] { return Showing(kConfirm); }, [this] { Release(); }},
-        {"done behind the question", [] { return Button() == "完成" && Showing(kConfirm); },
+        {"done behind the question", [] { return Done() && Showing(kConfirm); },
          Press(kConfirm, leave ? Qt::Key_Return : Qt::Key_Escape)},
     };
     if (!leave)
-        steps.push_back({"the question is gone", [] { return !Showing(kConfirm) && Button() == "完成"; },
+        steps.push_back({"the question is gone", [] { return !Showing(kConfirm) && Done(); },
                          Press(kDownload, Qt::Key_Escape)});
     Launch(steps);
     EXPECT_TRUE(Placed());
@@ -258,7 +263,7 @@ TEST_P(Failing, RetryStartsAgainWithoutTheBarGoingBackAndExitEnds) {
                                  GetParam().act(FindWindow(kError));
                              }}};
     if (GetParam().retries)
-        steps.push_back({"done", [] { return Button() == "完成"; }, Press(kDownload, Qt::Key_Escape)});
+        steps.push_back({"done", Done, Press(kDownload, Qt::Key_Escape)});
     Launch(steps);
     EXPECT_EQ(Placed(), GetParam().retries);
     EXPECT_EQ(attempts.load(), GetParam().retries ? 2u : 1u);
@@ -311,7 +316,7 @@ TEST_P(BothQuestions, AnswerInEitherOrder) {
         steps.push_back({"the other question alone", [p] { return !Showing(p.firstWindow) && Showing(p.secondWindow); },
                          Press(p.secondWindow, p.secondKey)});
         steps.push_back(
-            {"done", [] { return Button() == "完成" && !Showing(kConfirm); }, Press(kDownload, Qt::Key_Escape)});
+            {"done", [] { return Done() && !Showing(kConfirm); }, Press(kDownload, Qt::Key_Escape)});
     }
     Launch(steps);
     EXPECT_EQ(Placed(), !ends);
