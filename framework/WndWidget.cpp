@@ -134,9 +134,11 @@ LRESULT WndCore::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_ERASEBKGND: {
             auto* dc = reinterpret_cast<CDC*>(wParam);
-            if (dc && dc->GetPainter() && m_pCurrentPaint)
-                dc->GetPainter()->fillRect(m_pCurrentPaint->rect(),
-                                           m_pSelf->palette().color(m_pSelf->backgroundRole()));
+            if (!dc) return FALSE;
+            RECT box;
+            dc->GetClipBox(&box);
+            QColor c = m_pSelf->palette().color(m_pSelf->backgroundRole());
+            dc->FillSolidRect(&box, RGB(c.red(), c.green(), c.blue()));
             return TRUE;
         }
         case WM_PAINT:
