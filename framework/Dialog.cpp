@@ -133,6 +133,7 @@ QWidget* CreateControl(const DLGITEMTEMPLATE& item, QWidget* parent) {
     } else {
         w = new WndWidget<QWidget>(item.id, parent);
     }
+    if (item.style & WS_BORDER) WndCore::FromWidget(w)->SetBorder(1);
     w->setFocusPolicy((item.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::NoFocus);
     w->setEnabled(!(item.style & WS_DISABLED));
     w->setVisible(item.style & WS_VISIBLE);

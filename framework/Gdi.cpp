@@ -203,9 +203,9 @@ BOOL CDC::DrawIcon(int x, int y, HICON hIcon) {
 CPaintDC::CPaintDC(CWnd* pWnd) {
     WndCore* core = pWnd ? WndCore::FromHandle(pWnd->GetSafeHwnd()) : nullptr;
     if (!core || !core->CurrentPaint()) return;  // painting is possible only inside a paint
-    // Device coordinates are client coordinates; the paint may cover only
-    // part of the client area.
-    QRect client = core->Widget()->rect();
+    // Device coordinates are client coordinates: the client area lies inside
+    // any border, and the paint may cover only part of it.
+    QRect client = core->ClientRect();
     QRect update = core->CurrentPaint()->region().boundingRect().intersected(client).translated(-client.topLeft());
     RECT visible = update.isEmpty() ? RECT{0, 0, 0, 0}
                                     : RECT{update.left(), update.top(), update.right() + 1, update.bottom() + 1};
