@@ -8,7 +8,6 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 
@@ -16,6 +15,7 @@
 #include <future>
 #include <vector>
 
+#include "ProgressWidget.h"
 #include "WinApp.h"
 #include "WndWidget.h"
 
@@ -125,11 +125,7 @@ QWidget* CreateControl(const DLGITEMTEMPLATE& item, QWidget* parent) {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         w = label;
     } else if (cls == QLatin1String("msctls_progress32")) {
-        auto* bar = new WndWidget<QProgressBar>(item.id, parent);
-        bar->setRange(0, 100);
-        bar->setValue(0);
-        bar->setTextVisible(false);
-        w = bar;
+        w = new ProgressWidget(item.id, parent);
     } else {
         w = new WndWidget<QWidget>(item.id, parent);
     }
