@@ -9,4 +9,10 @@ public:
 
 class CStatic : public CWnd {};
 
+struct PBRANGE {
+    int iLow;
+    int iHigh;
+};
+typedef PBRANGE* PPBRANGE;
+
 class CProgressCtrl : public CWnd {};

@@ -7,10 +7,10 @@
 #include <QFontMetrics>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QScreen>
 
+#include "ProgressWidget.h"
 #include "WndWidget.h"
 
 namespace {
@@ -107,14 +107,11 @@ QWidget* CreateControl(const DLGITEMTEMPLATE& item, QWidget* parent) {
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
         w = label;
     } else if (cls == QLatin1String("msctls_progress32")) {
-        auto* bar = new WndWidget<QProgressBar>(item.id, parent);
-        bar->setRange(0, 100);
-        bar->setValue(0);
-        bar->setTextVisible(false);
-        w = bar;
+        w = new ProgressWidget(item.id, parent);
     } else {
         w = new WndWidget<QWidget>(item.id, parent);
     }
+    if (item.style & WS_BORDER) WndCore::FromWidget(w)->SetBorder(1);
     w->setFocusPolicy((item.style & WS_TABSTOP) ? Qt::StrongFocus : Qt::NoFocus);
     w->setEnabled(!(item.style & WS_DISABLED));
     w->setVisible(item.style & WS_VISIBLE);

@@ -1,9 +1,15 @@
 #pragma once
-// Device contexts over the toolkit's painter.
+// Device contexts over the toolkit's painter: one that paints a window inside
+// its paint message, and memory contexts that draw into a bitmap off-screen.
+#include <memory>
+
+#include "AfxString.h"
 #include "AfxTypes.h"
+#include "GdiObjects.h"
 #include "Resource.h"
 
 class QPainter;
+class QPaintDevice;
 class CWnd;
 
 #define COLOR_WINDOW 5
@@ -16,26 +22,74 @@ int GetSystemMetrics(int nIndex);
 // The palette's colours: COLOR_WINDOW is the base colour, COLOR_HIGHLIGHT the highlight.
 COLORREF GetSysColor(int nIndex);
 
+#define TRANSPARENT 1
+#define OPAQUE 2
+
+#define DT_CENTER 0x0001u
+#define DT_VCENTER 0x0004u
+#define DT_SINGLELINE 0x0020u
+
+#define SRCCOPY 0x00CC0020u
+
 class CDC {
 public:
-    CDC() = default;
+    CDC();
     virtual ~CDC();
     CDC(const CDC&) = delete;
     CDC& operator=(const CDC&) = delete;
 
-    QPainter* GetPainter() const { return m_pPainter; }
-    void FillSolidRect(LPCRECT rect, COLORREF color);
+    // Makes this a memory context whose bitmaps suit pDC's surface.
+    BOOL CreateCompatibleDC(CDC* pDC);
+    // A memory context draws into the selected bitmap; answers the bitmap it
+    // replaces, null for the empty surface a memory context starts with.
+    CBitmap* SelectObject(CBitmap* pBitmap);
+    // Logical (x, y) becomes device (0, 0); answers the former origin.
+    POINT SetWindowOrg(int x, int y);
+    void LPtoDP(LPRECT lpRect) const;
+    // Clips to the region, given in device coordinates; null clips no more.
+    int SelectClipRgn(CRgn* pRgn);
+    // The smallest rectangle that drawing can reach now, in logical coordinates.
+    int GetClipBox(LPRECT lpRect) const;
+
+    void FillSolidRect(LPCRECT lpRect, COLORREF color);
+    int SetBkMode(int nBkMode);
+    COLORREF SetTextColor(COLORREF color);
+    // Text in the context's default font, the application's font.
+    int DrawText(const CString& str, LPRECT lpRect, UINT nFormat);
+    BOOL BitBlt(int x, int y, int nWidth, int nHeight, CDC* pSrcDC, int xSrc, int ySrc, DWORD dwRop);
     BOOL DrawIcon(int x, int y, HICON hIcon);
 
+    // Device pixels per pixel of the surface drawn on.
+    double GetDevicePixelRatio() const { return m_dPixelRatio; }
+
 protected:
-    QPainter* m_pPainter = nullptr;
-    bool m_bOwnsPainter = false;
+    // Starts drawing on pDevice: device (0, 0) lies at ptOrigin on it, and
+    // rcVisible (device coordinates) is all that may be drawn.
+    void BeginSurface(QPaintDevice* pDevice, POINT ptOrigin, const RECT& rcVisible, double dPixelRatio);
+    void EndSurface();
+
+private:
+    void ApplyTransform();
+    void ApplyClip();
+    RECT ClipRect() const;  // device coordinates
+
+    std::unique_ptr<QPainter> m_pPainter;  // exists while the context has a surface
+    bool m_bMemory = false;
+    CBitmap* m_pBitmap = nullptr;
+    double m_dPixelRatio = 1.0;
+    POINT m_ptOrigin{0, 0};
+    RECT m_rcVisible{0, 0, 0, 0};
+    POINT m_ptWindowOrg{0, 0};
+    RECT m_rcClip{0, 0, 0, 0};
+    bool m_bClip = false;
+    COLORREF m_crText = RGB(0, 0, 0);
+    int m_nBkMode = OPAQUE;
 };
 
-// Painting of one WM_PAINT: begins painting the window, erasing its
-// background through WM_ERASEBKGND, and ends it on destruction.
+// Painting of one WM_PAINT: begins painting the window's client area, erasing
+// its background through WM_ERASEBKGND, and ends it on destruction. Made and
+// dropped without drawing, it still completes the paint.
 class CPaintDC : public CDC {
 public:
     explicit CPaintDC(CWnd* pWnd);
-    ~CPaintDC() override;
 };

@@ -17,6 +17,11 @@
 #define BM_GETCHECK 0x00F0
 #define WM_USER 0x0400
 
+// Progress controls: wParam TRUE asks for the low limit, FALSE for the high
+// one; lParam, when not null, receives both (PBRANGE).
+#define PBM_GETRANGE (WM_USER + 7)
+#define PBM_GETPOS (WM_USER + 8)
+
 #define BN_CLICKED 0
 
 #define IDOK 1

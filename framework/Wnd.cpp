@@ -111,21 +111,35 @@ BOOL CWnd::IsIconic() const {
 }
 
 void CWnd::GetClientRect(LPRECT rect) const {
-    *rect = OnWidget(GetSafeHwnd(), [](QWidget* w) { return RECT{0, 0, w->width(), w->height()}; });
+    *rect = OnWidget(GetSafeHwnd(), [](QWidget* w) {
+        QSize client = WndCore::FromWidget(w)->ClientRect().size();
+        return RECT{0, 0, client.width(), client.height()};
+    });
 }
 
-void CWnd::Invalidate(BOOL) {
-    OnWidget(GetSafeHwnd(), [](QWidget* w) {
-        w->update();
+// A rectangle of the client area in the widget's coordinates; all of it for null.
+static QRect ClientToWidget(QWidget* w, LPCRECT rect) {
+    QRect client = WndCore::FromWidget(w)->ClientRect();
+    if (!rect) return client;
+    return QRect(QPoint(rect->left, rect->top), QSize(rect->right - rect->left, rect->bottom - rect->top))
+        .translated(client.topLeft())
+        .intersected(client);
+}
+
+void CWnd::InvalidateRect(LPCRECT lpRect, BOOL) {
+    OnWidget(GetSafeHwnd(), [&](QWidget* w) {
+        w->update(ClientToWidget(w, lpRect));
         return 0;
     });
 }
 
+void CWnd::Invalidate(BOOL bErase) {
+    InvalidateRect(nullptr, bErase);
+}
+
 BOOL CWnd::RedrawWindow(LPCRECT rectUpdate, CRgn*, UINT flags) {
     return OnWidget(GetSafeHwnd(), [&](QWidget* w) {
-        QRect r = rectUpdate ? QRect(rectUpdate->left, rectUpdate->top, rectUpdate->right - rectUpdate->left,
-                                     rectUpdate->bottom - rectUpdate->top)
-                             : w->rect();
+        QRect r = ClientToWidget(w, rectUpdate);
         if (flags & RDW_UPDATENOW)
             w->repaint(r);  // painted before the call returns
         else if (flags & RDW_INVALIDATE)

@@ -35,7 +35,11 @@ public:
     BOOL ShowWindow(int nCmdShow);
     BOOL EnableWindow(BOOL bEnable = TRUE);
     BOOL IsIconic() const;
+    // The client area: the window inside its border, at (0, 0).
     void GetClientRect(LPRECT rect) const;
+    // Marks part of the client area (all of it for null) for the next paint.
+    // Every paint here erases first, so bErase changes nothing.
+    void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
     void Invalidate(BOOL bErase = TRUE);
     BOOL RedrawWindow(LPCRECT rectUpdate = nullptr, CRgn* rgnUpdate = nullptr,
                       UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);

@@ -135,9 +135,11 @@ LRESULT WndCore::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_ERASEBKGND: {
             auto* dc = reinterpret_cast<CDC*>(wParam);
-            if (dc && dc->GetPainter() && m_pCurrentPaint)
-                dc->GetPainter()->fillRect(m_pCurrentPaint->rect(),
-                                           m_pSelf->palette().color(m_pSelf->backgroundRole()));
+            if (!dc) return FALSE;
+            RECT box;
+            dc->GetClipBox(&box);
+            QColor c = m_pSelf->palette().color(m_pSelf->backgroundRole());
+            dc->FillSolidRect(&box, RGB(c.red(), c.green(), c.blue()));
             return TRUE;
         }
         case WM_PAINT:
@@ -151,13 +153,33 @@ LRESULT WndCore::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
     }
 }
 
+void WndCore::SetBorder(int nWidth) {
+    m_nBorder = nWidth;
+    m_pSelf->setContentsMargins(nWidth, nWidth, nWidth, nWidth);  // the toolkit's own painting stays inside too
+}
+
+QRect WndCore::ClientRect() const {
+    return m_pSelf->rect().adjusted(m_nBorder, m_nBorder, -m_nBorder, -m_nBorder);
+}
+
 void WndCore::HandlePaint(QPaintEvent* e) {
     QPaintEvent* saved = m_pCurrentPaint;
     m_pCurrentPaint = e;
     Dispatch(WM_PAINT, 0, 0);
     m_pCurrentPaint = saved;
+    PaintBorder(e);
 }
 
-void WndCore::HandleResize(QResizeEvent* e) {
-    Dispatch(WM_SIZE, SIZE_RESTORED, MAKELPARAM(e->size().width(), e->size().height()));
+void WndCore::PaintBorder(QPaintEvent* e) {
+    QRegion frame = QRegion(m_pSelf->rect()).subtracted(ClientRect()).intersected(e->region());
+    if (frame.isEmpty()) return;
+    QPainter painter(m_pSelf);
+    painter.setClipRegion(frame);
+    // The window-frame colour: a thin dark line.
+    painter.fillRect(m_pSelf->rect(), m_pSelf->palette().color(QPalette::WindowText));
+}
+
+void WndCore::HandleResize(QResizeEvent*) {
+    QSize client = ClientRect().size();
+    Dispatch(WM_SIZE, SIZE_RESTORED, MAKELPARAM(client.width(), client.height()));
 }

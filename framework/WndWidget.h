@@ -38,6 +38,11 @@ public:
 
     QPaintEvent* CurrentPaint() const { return m_pCurrentPaint; }
 
+    // A bordered window keeps a frame of nWidth pixels outside its client
+    // area; the layer paints it, the window's own painting never reaches it.
+    void SetBorder(int nWidth);
+    QRect ClientRect() const;  // in the widget's coordinates
+
     static WndCore* FromHandle(HWND hWnd);  // interface thread only
     static WndCore* FromWidget(QWidget* w);
 
@@ -48,6 +53,7 @@ public:
 protected:
     void HandlePaint(QPaintEvent* e);            // WM_ERASEBKGND + WM_PAINT
     void HandleResize(QResizeEvent* e);          // WM_SIZE
+    void PaintBorder(QPaintEvent* e);            // the frame of a bordered window
     virtual void BasePaint(QPaintEvent* e) = 0;  // the toolkit's own painting
     QPaintEvent* m_pCurrentPaint = nullptr;
 
@@ -56,6 +62,7 @@ private:
     int m_nID;
     HWND m_hWnd;
     CWnd* m_pWnd = nullptr;
+    int m_nBorder = 0;
 };
 
 template <class Base>

@@ -1,5 +1,6 @@
 #pragma once
 // Everything the program's windows and threads need from the framework.
+#include "Accessible.h"
 #include "AfxString.h"
 #include "Controls.h"
 #include "Dialog.h"

@@ -217,11 +217,16 @@ TEST(Controls, TakenOverControlGetsItsMessagesThroughItsMap) {
     EXPECT_EQ(dlg.m_ctl.caption, L"标题");
     EXPECT_EQ(text, L"map:标题") << "the map's WM_GETTEXT answers, not the window text";
     EXPECT_EQ(nameText, L"新名字") << "a control without entries keeps the default processing";
-    EXPECT_EQ(dlg.m_ctl.lastWidth, 150);
-    EXPECT_EQ(dlg.m_ctl.lastHeight, 30);
+    // WS_BORDER: WM_SIZE and the painting see the client area inside a 1-pixel frame.
+    EXPECT_EQ(dlg.m_ctl.lastWidth, 148);
+    EXPECT_EQ(dlg.m_ctl.lastHeight, 28);
     EXPECT_GT(dlg.m_ctl.erases, 0);
     ASSERT_FALSE(painted.isNull());
     EXPECT_EQ(painted.pixelColor(75, 15), QColor(255, 0, 0));
+    EXPECT_EQ(painted.pixelColor(1, 1), QColor(255, 0, 0)) << "the client area starts inside the frame";
+    EXPECT_EQ(painted.pixelColor(148, 28), QColor(255, 0, 0));
+    for (QPoint frame : {QPoint(0, 15), QPoint(149, 15), QPoint(75, 0), QPoint(75, 29)})
+        EXPECT_NE(painted.pixelColor(frame), QColor(255, 0, 0)) << "frame at " << frame.x() << "," << frame.y();
     ASSERT_FALSE(label.isNull());
     EXPECT_NE(label.pixelColor(1, 1), QColor(255, 0, 0));
     EXPECT_EQ(checkBefore, BST_UNCHECKED);
