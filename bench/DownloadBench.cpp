@@ -1,25 +1,29 @@
 // Download throughput of the real path (query, worker, progress posts to a
 // live dialog, placement) against the curl command-line tool, from the same
-// loopback server, and the program's peak memory for a small and a large
-// package.
+// loopback server; the program's peak memory for a small and a large
+// package; the bar's repaints and the interface thread's CPU time.
 //
 //   download_bench [size in MiB, default 1024]
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <QApplication>
 #include <QTimer>
 #include <QWidget>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <thread>
 #include <vector>
 
+#include "framework/Gdi.h"
 #include "framework/Thread.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TempDir.h"
@@ -31,18 +35,35 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
+double ThreadCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
+}
+
+// Counts the paints of the progress bar (control 1000).
+struct BarPaints : QObject {
+    long count = 0;
+    bool eventFilter(QObject* o, QEvent* e) override {
+        if (e->type() == QEvent::Paint && o->property("afxControlId").toInt() == 1000) ++count;
+        return false;
+    }
+};
+
 class CountingDialog : public DAzOredavedidEzi {
 public:
     using DAzOredavedidEzi::DAzOredavedidEzi;
     long posts = 0;
     Clock::time_point startedAt;
     Clock::time_point finishedAt;
+    double cpuAtStart = 0;  // the interface thread's own CPU seconds
 
 protected:
     // The clock starts with the download's own steps (query, worker), not
     // with making the window.
     BOOL OnInitDialog() override {
         startedAt = Clock::now();
+        cpuAtStart = ThreadCpuSeconds();
         return DAzOredavedidEzi::OnInitDialog();
     }
 
@@ -65,9 +86,12 @@ int RunChild(const char* url, const char* dest) {
     char* argv[] = {name, nullptr};
     QApplication app(argc, argv);
     CountingDialog dlg(url, dest, "12#345", "bench");
+    BarPaints paints;
+    app.installEventFilter(&paints);
+    double cpu = 0;
     // Leaves as soon as the package is placed.
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&dlg, &poll] {
+    QObject::connect(&poll, &QTimer::timeout, [&dlg, &poll, &cpu] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->isVisible() && w->windowTitle() == QString::fromUtf8("错误")) {
                 std::printf("0 0 0 0\n");  // the download failed
@@ -76,16 +100,20 @@ int RunChild(const char* url, const char* dest) {
             }
         if (!dlg.m_bFinished) return;
         dlg.finishedAt = Clock::now();
+        cpu = ThreadCpuSeconds() - dlg.cpuAtStart;
         poll.stop();
         dlg.EndDialog(IDOK);
     });
     poll.start(5);
+    CRect bar;
+    QTimer::singleShot(0, [&] { dlg.m_ctlProgress.GetClientRect(&bar); });
     dlg.DoModal();
     AfxWaitForRunningThreads(10000);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     double seconds = std::chrono::duration<double>(dlg.finishedAt - dlg.startedAt).count();
-    std::printf("%.6f %ld %ld %d\n", seconds, dlg.posts, usage.ru_maxrss, dlg.m_bFinished ? 1 : 0);
+    std::printf("%.6f %ld %ld %d %ld %ld %.6f\n", seconds, dlg.posts, usage.ru_maxrss, dlg.m_bFinished ? 1 : 0,
+                paints.count, static_cast<long>(bar.Width()), cpu);
     return 0;
 }
 
@@ -106,6 +134,9 @@ struct ProgramRun {
     long posts = 0;
     long maxRssKb = 0;
     bool placed = false;
+    long paints = 0;
+    long barWidth = 0;
+    double interfaceCpu = 0;  // seconds
 };
 
 ProgramRun RunProgram(const std::string& self, const std::string& url, const testsupport::TempDir& dir) {
@@ -113,8 +144,8 @@ ProgramRun RunProgram(const std::string& self, const std::string& url, const tes
     unlink(dest.c_str());
     ProgramRun run;
     int finished = 0;
-    std::sscanf(Capture({self, "--child", url, dest}).c_str(), "%lf %ld %ld %d", &run.seconds, &run.posts,
-                &run.maxRssKb, &finished);
+    std::sscanf(Capture({self, "--child", url, dest}).c_str(), "%lf %ld %ld %d %ld %ld %lf", &run.seconds, &run.posts,
+                &run.maxRssKb, &finished, &run.paints, &run.barWidth, &run.interfaceCpu);
     run.placed = finished == 1 && access(dest.c_str(), F_OK) == 0;
     unlink(dest.c_str());
     return run;
@@ -142,9 +173,16 @@ int main(int argc, char** argv) {
     setenv("no_proxy", "127.0.0.1", 1);
     testsupport::LoopbackServer server;
     server.SetHandler([](const testsupport::HttpRequest& request, testsupport::HttpConnection& conn) {
-        uint64_t size = std::strtoull(request.target.c_str() + 1, nullptr, 10) * 1024 * 1024;
+        // "/<MiB>" at full speed; "/paced/<MiB>" in 16 KiB pieces, as a
+        // slower link delivers them, so the library reports progress often.
+        bool paced = request.target.rfind("/paced/", 0) == 0;
+        uint64_t size = std::strtoull(request.target.c_str() + (paced ? 7 : 1), nullptr, 10) * 1024 * 1024;
         conn.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(size) + "\r\nConnection: close\r\n\r\n");
-        conn.SendPattern(size);
+        const uint64_t piece = paced ? 16 * 1024 : size;
+        for (uint64_t sent = 0; sent < size; sent += piece) {
+            if (!conn.SendPattern(std::min(piece, size - sent))) break;
+            if (paced) std::this_thread::sleep_for(std::chrono::microseconds(200));
+        }
         conn.Finish();
     });
     std::string self = "/proc/self/exe";
@@ -154,6 +192,7 @@ int main(int argc, char** argv) {
     std::string small = server.BaseUrl() + "/1";
     std::string large = server.BaseUrl() + "/" + std::to_string(mib);
     ProgramRun smallRun = RunProgram(self, small, dir);
+    ProgramRun pacedRun = RunProgram(self, server.BaseUrl() + "/paced/64", dir);
     double bestCurl = 1e9, bestProgram = 1e9;
     ProgramRun largeRun;
     for (int i = 0; i < 5; ++i) {  // best of five, alternating, against noise
@@ -174,6 +213,12 @@ int main(int argc, char** argv) {
     double programRate = mb / bestProgram, curlRate = mb / bestCurl;
     std::printf("package: %llu MiB over loopback\n", static_cast<unsigned long long>(mib));
     std::printf("program: %.1f MiB/s (%.3f s), %ld progress posts\n", programRate, bestProgram, largeRun.posts);
+    std::printf("bar: %ld repaints for a bar %ld px wide (goal <= width + 3)\n", largeRun.paints, largeRun.barWidth);
+    std::printf("interface thread: %.3f CPU s per GiB\n", largeRun.interfaceCpu / (mb / 1024.0));
+    std::printf(
+        "paced 64 MiB in 16 KiB pieces: %ld progress posts, %ld repaints for a bar %ld px wide, %.3f CPU s "
+        "per GiB on the interface thread\n",
+        pacedRun.posts, pacedRun.paints, pacedRun.barWidth, pacedRun.interfaceCpu * 16);
     std::printf("curl:    %.1f MiB/s (%.3f s)\n", curlRate, bestCurl);
     std::printf("ratio program/curl: %.3f (goal >= 0.95)\n", programRate / curlRate);
     std::printf("peak RSS: %ld KiB for 1 MiB, %ld KiB for %llu MiB (difference %.1f %%, goal within 10 %%)\n",
