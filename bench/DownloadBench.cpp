@@ -23,6 +23,7 @@
 #include <thread>
 #include <vector>
 
+#include "bench/BarPaints.h"
 #include "framework/Gdi.h"
 #include "framework/Thread.h"
 #include "tests/support/LoopbackServer.h"
@@ -40,15 +41,6 @@ double ThreadCpuSeconds() {
     clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
-
-// Counts the paints of the progress bar (control 1000).
-struct BarPaints : QObject {
-    long count = 0;
-    bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Paint && o->property("afxControlId").toInt() == 1000) ++count;
-        return false;
-    }
-};
 
 class CountingDialog : public DAzOredavedidEzi {
 public:
@@ -87,7 +79,6 @@ int RunChild(const char* url, const char* dest) {
     QApplication app(argc, argv);
     CountingDialog dlg(url, dest, "12#345", "bench");
     BarPaints paints;
-    app.installEventFilter(&paints);
     double cpu = 0;
     // Leaves as soon as the package is placed.
     QTimer poll;

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "bench/BarPaints.h"
 #include "framework/Dialog.h"
 #include "res/resource.h"
 #include "ui/TextProgressCtrl.h"
@@ -20,26 +21,11 @@ namespace {
 const UINT WM_RUN_BENCH = WM_USER + 1;
 const int kRounds = 5;
 
-class CountingBar : public CTextProgressCtrl {
-public:
-    long paints = 0;
-
-protected:
-    void OnPaint() {
-        ++paints;
-        CTextProgressCtrl::OnPaint();
-    }
-    DECLARE_MESSAGE_MAP()
-};
-
-BEGIN_MESSAGE_MAP(CountingBar, CTextProgressCtrl)
-    ON_WM_PAINT()
-END_MESSAGE_MAP()
-
 class BenchDialog : public CDialog {
 public:
     explicit BenchDialog(long calls) : CDialog(IDD_DERAVIZIZIVU_DIALOG), m_calls(calls) {}
-    CountingBar m_bar;
+    CTextProgressCtrl m_bar;
+    BarPaints m_barPaints;
     long m_calls;
     long m_paints = 0;
     double m_seconds = 0;
@@ -54,18 +40,18 @@ protected:
         return TRUE;
     }
     LRESULT OnRun(WPARAM, LPARAM) {
-        if (m_bar.paints == 0) {  // not on screen yet: nothing would paint
+        if (m_barPaints.count == 0) {  // not on screen yet: nothing would paint
             PostMessage(WM_RUN_BENCH);
             return 0;
         }
         m_bar.GetClientRect(&m_client);
         for (int i = 0; i < 50; ++i) m_bar.SetPos(i % 2 ? 30 : 70);  // warm-up
         for (int round = 0; round < kRounds; ++round) {
-            long before = m_bar.paints;
+            long before = m_barPaints.count;
             auto start = std::chrono::steady_clock::now();
             for (long i = 0; i < m_calls; ++i) m_bar.SetPos(i % 2 ? 30 : 70);
             double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-            long paints = m_bar.paints - before;
+            long paints = m_barPaints.count - before;
             m_seconds += seconds;
             m_paints += paints;
             if (paints > 0) m_bestMicros = std::min(m_bestMicros, seconds * 1e6 / paints);

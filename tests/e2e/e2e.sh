@@ -43,6 +43,13 @@ start_program() {
   pids+=($app)
 }
 
+# A 64 MiB package at 100 KB/s: the download runs for as long as a case needs.
+start_slow_download() {
+  start_server 64 100k
+  mkdir -p "$work/dicts"
+  start_program "-http://127.0.0.1:$port/packages/dict.zip" "-$work/dicts/dict.zip" -12#345 -简明 -1
+}
+
 window() {  # the id of the window with this caption
   timeout 15 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
 }
@@ -78,9 +85,7 @@ case $case in
     ends_within 10
     ;;
   leave_mid_transfer)
-    start_server 64 100k
-    mkdir -p "$work/dicts"
-    start_program "-http://127.0.0.1:$port/packages/dict.zip" "-$work/dicts/dict.zip" -12#345 -简明 -1
+    start_slow_download
     window 词典下载 >/dev/null || fail "no download dialog"
     sleep 1
     press 词典下载 Escape
@@ -91,9 +96,7 @@ case $case in
   both_questions)
     # A failure while the confirmation is open: both questions are open
     # together, and Enter in the older one still ends the program.
-    start_server 64 100k
-    mkdir -p "$work/dicts"
-    start_program "-http://127.0.0.1:$port/packages/dict.zip" "-$work/dicts/dict.zip" -12#345 -简明 -1
+    start_slow_download
     window 词典下载 >/dev/null || fail "no download dialog"
     sleep 1
     press 词典下载 Escape
@@ -107,9 +110,7 @@ case $case in
   frames)
     # Each window's frame is the one its template asks for: a fixed size and
     # no maximise box; a minimise box for the download dialog only.
-    start_server 64 100k
-    mkdir -p "$work/dicts"
-    start_program "-http://127.0.0.1:$port/packages/dict.zip" "-$work/dicts/dict.zip" -12#345 -简明 -1
+    start_slow_download
     frame() {  # "<allowed actions> boxes=<minimise><maximise>" of the window captioned $1
       local id decor
       id=$(window "$1") || fail "no window \"$1\""

@@ -13,6 +13,7 @@
 
 #include "framework/Thread.h"
 #include "tests/support/DialogDriver.h"
+#include "tests/support/DownloadScene.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TempDir.h"
 #include "transfer/Placement.h"
@@ -50,16 +51,13 @@ bool Exists(const std::string& path) {
 // One download run: a package server that is also the download service (as
 // the proxy the service is reached through), a destination folder and a
 // temporary folder of the test's own.
-class Download : public testing::Test {
+class Download : public testing::Test, protected DownloadScene {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dest.Made() && tmp.Made());
-        setenv("http_proxy", server.BaseUrl().c_str(), 1);
-        setenv("no_proxy", "127.0.0.1", 1);
-        setenv("TMPDIR", tmp.Path().c_str(), 1);
+        ASSERT_TRUE(Enter());
         ProgressHighWater = 0;
     }
-    void TearDown() override { unsetenv("TMPDIR"); }
+    void TearDown() override { Leave(); }
 
     // The service names the package; the package requests get `package`.
     void Serve(std::function<void(const HttpRequest&, HttpConnection&, int attempt)> package) {
@@ -103,9 +101,6 @@ protected:
         });
     }
 
-    LoopbackServer server;
-    TempDir dest;
-    TempDir tmp;
     std::atomic<int> attempts{0};
     std::vector<int> posts;
     bool finished = false;

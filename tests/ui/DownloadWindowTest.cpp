@@ -17,6 +17,7 @@
 #include "framework/Thread.h"
 #include "platform/CommandLine.h"
 #include "tests/support/DialogDriver.h"
+#include "tests/support/DownloadScene.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TempDir.h"
 #include "transfer/Progress.h"
@@ -69,19 +70,16 @@ struct ShownWindows : QObject {
     }
 };
 
-class Run : public testing::Test {
+class Run : public testing::Test, protected DownloadScene {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dest.Made() && tmp.Made());
-        setenv("http_proxy", server.BaseUrl().c_str(), 1);
-        setenv("no_proxy", "127.0.0.1", 1);
-        setenv("TMPDIR", tmp.Path().c_str(), 1);
+        ASSERT_TRUE(Enter());
         ProgressHighWater = 0;
         server.SetHandler([this](const HttpRequest& request, HttpConnection& conn) { Answer(request, conn); });
     }
     void TearDown() override {
         Release();
-        unsetenv("TMPDIR");
+        Leave();
     }
 
     void Answer(const HttpRequest& request, HttpConnection& conn) {
@@ -138,9 +136,6 @@ protected:
 
     bool Placed() { return ReadFile(dest / "dict.zip") == Pattern(kSize); }
 
-    LoopbackServer server;
-    TempDir dest;
-    TempDir tmp;
     std::vector<Attempt> plan;
     std::atomic<size_t> attempts{0};
     std::atomic<int> queries{0};
@@ -230,8 +225,8 @@ TEST_P(FinishingBehindTheQuestion, ExitEndsAtOnceAndCancelKeepsTheDoneState) {
          Press(kConfirm, leave ? Qt::Key_Return : Qt::Key_Escape)},
     };
     if (!leave)
-        steps.push_back({"the question is gone", [] { return !Showing(kConfirm) && Done(); },
-                         Press(kDownload, Qt::Key_Escape)});
+        steps.push_back(
+            {"the question is gone", [] { return !Showing(kConfirm) && Done(); }, Press(kDownload, Qt::Key_Escape)});
     Launch(steps);
     EXPECT_TRUE(Placed());
     EXPECT_EQ(shown.count[kConfirm], 1) << "the done state asks nothing";
@@ -262,8 +257,7 @@ TEST_P(Failing, RetryStartsAgainWithoutTheBarGoingBackAndExitEnds) {
                                  barAtError = Bar();
                                  GetParam().act(FindWindow(kError));
                              }}};
-    if (GetParam().retries)
-        steps.push_back({"done", Done, Press(kDownload, Qt::Key_Escape)});
+    if (GetParam().retries) steps.push_back({"done", Done, Press(kDownload, Qt::Key_Escape)});
     Launch(steps);
     EXPECT_EQ(Placed(), GetParam().retries);
     EXPECT_EQ(attempts.load(), GetParam().retries ? 2u : 1u);
@@ -315,8 +309,7 @@ TEST_P(BothQuestions, AnswerInEitherOrder) {
     if (!ends) {
         steps.push_back({"the other question alone", [p] { return !Showing(p.firstWindow) && Showing(p.secondWindow); },
                          Press(p.secondWindow, p.secondKey)});
-        steps.push_back(
-            {"done", [] { return Done() && !Showing(kConfirm); }, Press(kDownload, Qt::Key_Escape)});
+        steps.push_back({"done", [] { return Done() && !Showing(kConfirm); }, Press(kDownload, Qt::Key_Escape)});
     }
     Launch(steps);
     EXPECT_EQ(Placed(), !ends);
