@@ -40,11 +40,6 @@ HWND GetDlgItem(HWND hDlg, int nIDDlgItem) {
     return nullptr;
 }
 
-CWnd* CWnd::FromHandlePermanent(HWND hWnd) {
-    WndCore* core = WndCore::FromHandle(hWnd);
-    return core ? core->Attached() : nullptr;
-}
-
 LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
     return SendMessageW(GetSafeHwnd(), message, wParam, lParam);
 }
@@ -98,14 +93,6 @@ BOOL CWnd::ShowWindow(int nCmdShow) {
     });
 }
 
-BOOL CWnd::EnableWindow(BOOL bEnable) {
-    return OnWidget(GetSafeHwnd(), [&](QWidget* w) {
-        BOOL wasDisabled = !w->isEnabled();
-        w->setEnabled(bEnable != FALSE);
-        return wasDisabled;
-    });
-}
-
 BOOL CWnd::IsIconic() const {
     return OnWidget(GetSafeHwnd(), [](QWidget* w) { return BOOL(w->isMinimized()); });
 }
@@ -131,10 +118,6 @@ void CWnd::InvalidateRect(LPCRECT lpRect, BOOL) {
         w->update(ClientToWidget(w, lpRect));
         return 0;
     });
-}
-
-void CWnd::Invalidate(BOOL bErase) {
-    InvalidateRect(nullptr, bErase);
 }
 
 BOOL CWnd::RedrawWindow(LPCRECT rectUpdate, CRgn*, UINT flags) {

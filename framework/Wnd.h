@@ -33,14 +33,12 @@ public:
     void SetWindowText(LPCWSTR text);
     void GetWindowText(CString& text) const;
     BOOL ShowWindow(int nCmdShow);
-    BOOL EnableWindow(BOOL bEnable = TRUE);
     BOOL IsIconic() const;
     // The client area: the window inside its border, at (0, 0).
     void GetClientRect(LPRECT rect) const;
     // Marks part of the client area (all of it for null) for the next paint.
     // Every paint here erases first, so bErase changes nothing.
     void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
-    void Invalidate(BOOL bErase = TRUE);
     BOOL RedrawWindow(LPCRECT rectUpdate = nullptr, CRgn* rgnUpdate = nullptr,
                       UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
@@ -48,9 +46,6 @@ public:
     // Takes over the dialog's control nID: its messages reach this object's map.
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
     virtual BOOL DestroyWindow();
-
-    // The object attached to a window, or null (interface thread only).
-    static CWnd* FromHandlePermanent(HWND hWnd);
 
     // The widget side calls this for every message the window receives.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
