@@ -1,10 +1,68 @@
 #pragma once
-// The use of the dictionary application's objects by one thread.
+// COM as the program uses it: objects found by class id and called through
+// interfaces. The objects are served on the D-Bus session bus (each class id
+// names a bus name, object path and interface); with no session bus every
+// call fails, quietly.
 #include "WinTypes.h"
 
 typedef LONG HRESULT;
+typedef uint32_t ULONG;
 #define S_OK ((HRESULT)0)
 #define S_FALSE ((HRESULT)1)
+#define E_NOINTERFACE ((HRESULT)0x80004002)
+#define E_POINTER ((HRESULT)0x80004003)
+#define E_FAIL ((HRESULT)0x80004005)
+#define REGDB_E_CLASSNOTREG ((HRESULT)0x80040154)
+#define MK_E_UNAVAILABLE ((HRESULT)0x800401E3)
+#define RPC_E_TIMEOUT ((HRESULT)0x8001011F)
+#define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
+#define FAILED(hr) (((HRESULT)(hr)) < 0)
 
-HRESULT CoInitialize(LPVOID reserved);
+#define CLSCTX_INPROC_SERVER 0x1
+#define CLSCTX_INPROC_HANDLER 0x2
+#define CLSCTX_LOCAL_SERVER 0x4
+#define CLSCTX_REMOTE_SERVER 0x10
+#define CLSCTX_ALL (CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER | CLSCTX_LOCAL_SERVER | CLSCTX_REMOTE_SERVER)
+
+struct GUID {
+    uint32_t Data1;
+    uint16_t Data2;
+    uint16_t Data3;
+    uint8_t Data4[8];
+};
+typedef GUID CLSID;
+typedef GUID IID;
+typedef const GUID& REFCLSID;
+typedef const GUID& REFIID;
+bool operator==(const GUID& a, const GUID& b);
+
+extern const IID IID_IUnknown;
+
+struct IUnknown {
+    virtual HRESULT QueryInterface(REFIID riid, void** ppvObject) = 0;
+    virtual ULONG AddRef() = 0;
+    virtual ULONG Release() = 0;
+
+protected:
+    virtual ~IUnknown() = default;
+};
+
+// Texts handed to objects: wide, allocated by the caller, freed after the call.
+typedef wchar_t OLECHAR;
+typedef OLECHAR* BSTR;
+BSTR SysAllocString(const OLECHAR* psz);  // null for null
+void SysFreeString(BSTR bstrString);      // null is fine
+
+// Per thread, as the program uses them; nothing here needs them first.
+HRESULT CoInitialize(LPVOID pvReserved);
 void CoUninitialize();
+
+// The running object of a class: the class's bus name has an owner now.
+HRESULT GetActiveObject(REFCLSID rclsid, void* pvReserved, IUnknown** ppunk);
+// A new object of a class: the bus starts the service that owns the class's
+// name (activation) when nobody owns it; succeeds when the name then has an
+// owner whose object implements riid.
+HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv);
+
+// How long one call to an object may take before it counts as failed.
+constexpr int kComCallTimeoutMs = 5000;

@@ -1,0 +1,30 @@
+#pragma once
+// The dictionary application's objects: their class and interface ids, their
+// places on the session bus, and the interfaces the program calls.
+#include "Com.h"
+
+extern const CLSID CLSID_DictAppControl;
+extern const IID IID_IDictAppControl;
+extern const CLSID CLSID_DictConfig;
+extern const IID IID_IDictConfig;
+
+// The running application's object.
+struct IDictAppControl : IUnknown {
+    virtual HRESULT SetDictUsage(LONG nUsage, BSTR bstrDictKey, BSTR bstrProgId, LONG nFlags) = 0;
+};
+
+// The configuration object, for when the application does not run.
+struct IDictConfig : IUnknown {
+    virtual HRESULT AddDictUsage(LONG nUsage, BSTR bstrDictKey, BSTR bstrProgId, LONG nFlags) = 0;
+};
+
+// Where a class's objects live on the session bus.
+struct COMBUSCLASS {
+    const CLSID* clsid;
+    const IID* iid;
+    const char* busName;
+    const char* objectPath;
+    const char* interfaceName;
+};
+// The class's entry, or null for a class the bus does not serve.
+const COMBUSCLASS* ComBusClassOf(REFCLSID rclsid);

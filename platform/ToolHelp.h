@@ -1,0 +1,26 @@
+#pragma once
+// The running processes, one entry each: the image name as the kernel keeps
+// it (the first 15 bytes of the executable's name, without its folder).
+#include "Files.h"
+#include "WinTypes.h"
+
+#define TH32CS_SNAPPROCESS 0x00000002u
+
+struct PROCESSENTRY32W {
+    DWORD dwSize;  // set by the caller before Process32FirstW
+    DWORD cntUsage;
+    DWORD th32ProcessID;
+    uintptr_t th32DefaultHeapID;
+    DWORD th32ModuleID;
+    DWORD cntThreads;
+    DWORD th32ParentProcessID;
+    LONG pcPriClassBase;
+    DWORD dwFlags;
+    wchar_t szExeFile[MAX_PATH];
+};
+
+// INVALID_HANDLE_VALUE when the process list cannot be read; CloseHandle
+// releases it.
+HANDLE CreateToolhelp32Snapshot(DWORD dwFlags, DWORD th32ProcessID);
+BOOL Process32FirstW(HANDLE hSnapshot, PROCESSENTRY32W* lppe);
+BOOL Process32NextW(HANDLE hSnapshot, PROCESSENTRY32W* lppe);
