@@ -64,7 +64,9 @@ struct ShownWindows : QObject {
     ShownWindows() { qApp->installEventFilter(this); }
     ~ShownWindows() override { qApp->removeEventFilter(this); }
     bool eventFilter(QObject* o, QEvent* e) override {
-        if (e->type() == QEvent::Show && o->isWidgetType() && static_cast<QWidget*>(o)->isWindow())
+        // The receiver first: an event to another object may have been made
+        // by another thread.
+        if (o->isWidgetType() && e->type() == QEvent::Show && static_cast<QWidget*>(o)->isWindow())
             ++count[static_cast<QWidget*>(o)->windowTitle()];
         return false;
     }
