@@ -12,7 +12,10 @@ const char kBusService[] = "org.freedesktop.DBus";
 const char kBusPath[] = "/org/freedesktop/DBus";
 const char kBusInterface[] = "org.freedesktop.DBus";
 
-std::unique_ptr<ComBus> g_bus;
+// A plain pointer, not an object with a destructor of its own: the last
+// CoUninitialize may come from a static destructor, after such an object
+// would already be gone. Close() is what ends the connection.
+ComBus* g_bus = nullptr;
 int g_connections = 0;  // each connection gets a name of its own
 
 // COM is initialised for the interface thread alone (the thread of the
@@ -71,21 +74,20 @@ ComBus* ComBus::Current() {
     assert(OnInterfaceThread());
     const QString address = SessionBusAddress();
     if (g_bus && (g_bus->m_address != address || !g_bus->m_connection.isConnected())) Close();
-    if (g_bus || address.isEmpty()) return g_bus.get();
+    if (g_bus || address.isEmpty()) return g_bus;
     const QString name = QStringLiteral("deravizizivu-com-%1").arg(++g_connections);
-    g_bus.reset(new ComBus(address, name));
-    if (!g_bus->m_connection.isConnected()) {
-        g_bus.reset();
-        return nullptr;
-    }
+    auto bus = std::unique_ptr<ComBus>(new ComBus(address, name));
+    if (!bus->m_connection.isConnected()) return nullptr;
+    g_bus = bus.release();
     // The connection must go before the toolkit's bus machinery does.
     qRemovePostRoutine(&ComBus::Close);
     qAddPostRoutine(&ComBus::Close);
-    return g_bus.get();
+    return g_bus;
 }
 
 void ComBus::Close() {
-    g_bus.reset();
+    delete g_bus;
+    g_bus = nullptr;
 }
 
 QDBusMessage ComBus::Send(const QDBusMessage& call) {
