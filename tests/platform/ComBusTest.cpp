@@ -359,6 +359,29 @@ TEST_P(NoSessionBus, EveryCallFailsQuicklyAndQuietly) {
     EXPECT_EQ(stderrCapture.Finish(), "");
 }
 
+TEST(BusGone, CallsThroughObjectsInHandFailQuickly) {
+    CoInitialize(nullptr);
+    auto bus = std::make_unique<PrivateBus>();
+    ASSERT_TRUE(bus->Running());
+    StandInOptions options;
+    options.app = true;
+    auto standIn = std::make_unique<StandIn>(*bus, options);
+    ASSERT_TRUE(standIn->Ready());
+    ComPtr<IDictAppControl> appControl;
+    ASSERT_EQ(ActiveAppControl(appControl), S_OK);
+
+    const std::string address = bus->Address();
+    bus.reset();  // the daemon ends, and the stand-in with it
+    BusAddressScope sameAddress(address.c_str());
+    Bstr key("12#345"), progId(kProgId);
+    const Clock::time_point start = Clock::now();
+    EXPECT_TRUE(FAILED(appControl->SetDictUsage(1, key, progId, -1)));
+    IUnknown* found = nullptr;
+    EXPECT_EQ(GetActiveObject(CLSID_DictAppControl, nullptr, &found), MK_E_UNAVAILABLE);
+    EXPECT_LT(Clock::now() - start, 1s);
+    CoUninitialize();
+}
+
 INSTANTIATE_TEST_SUITE_P(Address, NoSessionBus,
                          testing::Values(nullptr, "", "unix:path=/nonexistent/deravizizivu/bus", "not-an-address"));
 
