@@ -1,8 +1,11 @@
 #pragma once
 // COM as the program uses it: objects found by class id and called through
 // interfaces. The objects are served on the D-Bus session bus (each class id
-// names a bus name, object path and interface); with no session bus every
-// call fails, quietly.
+// names a bus name, object path and interface, see TarnwickObjects.h); with no
+// session bus every call fails, quietly.
+//
+// Calls come from the interface thread only: COM is initialised for that
+// thread alone, and the bus connection behind these calls is not locked.
 #include "WinTypes.h"
 
 typedef LONG HRESULT;
@@ -15,6 +18,8 @@ typedef uint32_t ULONG;
 #define REGDB_E_CLASSNOTREG ((HRESULT)0x80040154)
 #define MK_E_UNAVAILABLE ((HRESULT)0x800401E3)
 #define RPC_E_TIMEOUT ((HRESULT)0x8001011F)
+#define CLASS_E_NOAGGREGATION ((HRESULT)0x80040110)
+#define CO_E_SERVER_EXEC_FAILURE ((HRESULT)0x80080005)
 #define SUCCEEDED(hr) (((HRESULT)(hr)) >= 0)
 #define FAILED(hr) (((HRESULT)(hr)) < 0)
 
@@ -53,16 +58,23 @@ typedef OLECHAR* BSTR;
 BSTR SysAllocString(const OLECHAR* psz);  // null for null
 void SysFreeString(BSTR bstrString);      // null is fine
 
-// Per thread, as the program uses them; nothing here needs them first.
+// Counted, as the program uses them; nothing here needs them first (the bus
+// connection opens on first use). The last CoUninitialize closes it.
 HRESULT CoInitialize(LPVOID pvReserved);
 void CoUninitialize();
 
 // The running object of a class: the class's bus name has an owner now.
+// MK_E_UNAVAILABLE otherwise, and for a class the bus does not serve.
 HRESULT GetActiveObject(REFCLSID rclsid, void* pvReserved, IUnknown** ppunk);
 // A new object of a class: the bus starts the service that owns the class's
 // name (activation) when nobody owns it; succeeds when the name then has an
-// owner whose object implements riid.
+// owner whose object implements riid (IID_IUnknown asks for the owner only).
+// REGDB_E_CLASSNOTREG when there is no bus, no such class or no service to
+// start; CO_E_SERVER_EXEC_FAILURE when the start failed; E_NOINTERFACE when
+// the object lacks riid's interface.
 HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContext, REFIID riid, LPVOID* ppv);
 
-// How long one call to an object may take before it counts as failed.
+// How long one bus call may take before it counts as failed (RPC_E_TIMEOUT):
+// a peer that never answers holds the interface thread at most this long per
+// call. The service's start by activation is one such call.
 constexpr int kComCallTimeoutMs = 5000;

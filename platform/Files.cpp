@@ -1,5 +1,7 @@
 #include "Files.h"
 
+#include "Handles.h"
+
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
@@ -45,18 +47,6 @@ public:
 private:
     int m_fd;
 };
-
-// Descriptor 0 must not become a null handle, and no descriptor may meet
-// INVALID_HANDLE_VALUE, hence the offset of one.
-HANDLE ToHandle(int fd) {
-    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1);
-}
-
-int FromHandle(HANDLE handle) {
-    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return -1;
-    const intptr_t fd = reinterpret_cast<intptr_t>(handle) - 1;
-    return fd >= 0 && fd <= INT_MAX ? static_cast<int>(fd) : -1;
-}
 
 int RenameNoReplace(const char* from, const char* to) {
 #if defined(RENAME_NOREPLACE)
@@ -158,6 +148,16 @@ bool FitsTime(int64_t seconds) {
 
 }  // namespace
 
+HANDLE HandleOfDescriptor(int fd) {
+    return reinterpret_cast<HANDLE>(static_cast<intptr_t>(fd) + 1);
+}
+
+int DescriptorOfHandle(HANDLE handle) {
+    if (handle == nullptr || handle == INVALID_HANDLE_VALUE) return -1;
+    const intptr_t fd = reinterpret_cast<intptr_t>(handle) - 1;
+    return fd >= 0 && fd <= INT_MAX ? static_cast<int>(fd) : -1;
+}
+
 DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer) {
     const char* env = std::getenv("TMPDIR");
     std::string folder = env && *env ? env : "/tmp";
@@ -186,11 +186,11 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD /*share*/, void* /*security*
         return INVALID_HANDLE_VALUE;
     }
     if (flags & FILE_FLAG_SEQUENTIAL_SCAN) posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
-    return ToHandle(fd.release());
+    return HandleOfDescriptor(fd.release());
 }
 
 BOOL GetFileSizeEx(HANDLE file, int64_t* size) {
-    const int fd = FromHandle(file);
+    const int fd = DescriptorOfHandle(file);
     struct stat info {};
     if (fd < 0 || !size || fstat(fd, &info) != 0) {
         if (fd < 0 || !size) errno = EBADF;
@@ -201,7 +201,7 @@ BOOL GetFileSizeEx(HANDLE file, int64_t* size) {
 }
 
 BOOL CloseHandle(HANDLE handle) {
-    const int fd = FromHandle(handle);
+    const int fd = DescriptorOfHandle(handle);
     if (fd < 0) {
         errno = EBADF;
         return FALSE;

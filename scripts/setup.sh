@@ -5,7 +5,7 @@ set -euo pipefail
 
 packages=(
   build-essential cmake pkg-config
-  qt6-base-dev qt6-base-private-dev libqt6dbus6 dbus-daemon dbus
+  qt6-base-dev qt6-base-private-dev qt6-base-dev-tools libqt6dbus6 dbus-daemon dbus dbus-bin
   libcurl4-openssl-dev curl
   fonts-wqy-microhei fontconfig
   libgtest-dev

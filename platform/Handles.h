@@ -1,0 +1,10 @@
+#pragma once
+// The layer's handles are file descriptors, so that CloseHandle closes every
+// kind of handle the layer gives out (files, process snapshots).
+#include "Files.h"
+
+// Descriptor 0 must not become a null handle, and no descriptor may meet
+// INVALID_HANDLE_VALUE, hence an offset of one.
+HANDLE HandleOfDescriptor(int fd);
+// -1 for null, INVALID_HANDLE_VALUE and anything that is not a descriptor's handle.
+int DescriptorOfHandle(HANDLE handle);

@@ -1,0 +1,21 @@
+#pragma once
+// Every call the stand-in takes, in the order they arrive, one line each: the
+// method's name and its four arguments, separated by single spaces, texts as
+// they came (UTF-8), e.g.
+//   SetDictUsage 33 12#345 VuVadoZuv.UrEzarEziVevodo -1
+// Printed on stdout and, when a record file is given, appended to it; both
+// are flushed at once, so a test reads each call as soon as it has arrived.
+#include <QFile>
+#include <QString>
+
+class CallLog {
+public:
+    // An empty path records on stdout only.
+    explicit CallLog(const QString& recordPath);
+    bool IsOpen() const { return m_record.fileName().isEmpty() || m_record.isOpen(); }
+
+    void Record(const char* method, int usage, const QString& key, const QString& progId, int flags);
+
+private:
+    QFile m_record;
+};
