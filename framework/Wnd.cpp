@@ -4,6 +4,8 @@
 
 #include "WndWidget.h"
 
+IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
+
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
 END_MESSAGE_MAP()
 
@@ -90,6 +92,14 @@ BOOL CWnd::ShowWindow(int nCmdShow) {
         BOOL wasVisible = w->isVisible();
         w->setVisible(nCmdShow != SW_HIDE);
         return wasVisible;
+    });
+}
+
+BOOL CWnd::EnableWindow(BOOL bEnable) {
+    return OnWidget(GetSafeHwnd(), [&](QWidget* w) {
+        BOOL wasDisabled = !w->isEnabled();
+        w->setEnabled(bEnable != FALSE);
+        return wasDisabled;
     });
 }
 

@@ -16,6 +16,8 @@
 class CRgn;
 
 class CWnd : public CCmdTarget {
+    DECLARE_DYNAMIC(CWnd)
+
 public:
     CWnd() = default;
     ~CWnd() override;
@@ -33,6 +35,7 @@ public:
     void SetWindowText(LPCWSTR text);
     void GetWindowText(CString& text) const;
     BOOL ShowWindow(int nCmdShow);
+    BOOL EnableWindow(BOOL bEnable = TRUE);
     BOOL IsIconic() const;
     // The client area: the window inside its border, at (0, 0).
     void GetClientRect(LPRECT rect) const;

@@ -2,6 +2,9 @@
 
 #include "res/resource.h"
 
+IMPLEMENT_DYNAMIC(assure_class, CDialog)
+IMPLEMENT_DYNAMIC(error_class, CDialog)
+
 assure_class::assure_class(CWnd* pParent) : CDialog(IDD_ASSURE_DIALOG, pParent) {}
 
 BEGIN_MESSAGE_MAP(error_class, CDialog)

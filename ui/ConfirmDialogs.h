@@ -4,11 +4,15 @@
 #include "framework/Dialog.h"
 
 class assure_class : public CDialog {
+    DECLARE_DYNAMIC(assure_class)
+
 public:
     explicit assure_class(CWnd* pParent = nullptr);
 };
 
 class error_class : public CDialog {
+    DECLARE_DYNAMIC(error_class)
+
 public:
     explicit error_class(CWnd* pParent = nullptr);
 

@@ -2,6 +2,7 @@
 
 #include "framework/Gdi.h"
 #include "framework/Thread.h"
+#include "install/InstallDialog.h"
 #include "platform/CodePage.h"
 #include "platform/Process.h"
 #include "query/QueryPackageUrl.h"
@@ -13,7 +14,7 @@ namespace {
 // Long enough for a transfer to notice that its dialog is gone (the library
 // reports progress at least once a second) and for its worker to leave.
 const DWORD kWorkerGraceMs = 2000;
-}
+}  // namespace
 
 BEGIN_MESSAGE_MAP(DAzOredavedidEzi, CDialog)
     ON_WM_PAINT()
@@ -88,6 +89,8 @@ LRESULT DAzOredavedidEzi::OnDownloadProgress(WPARAM wParam, LPARAM) {
 
 void DAzOredavedidEzi::OnBnClickedCancel() {
     if (m_bFinished) {
+        install_class install(m_strDisplayName, m_strDictKey, nullptr);
+        install.DoModal();
         OnCancel();
         return;
     }

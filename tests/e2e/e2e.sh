@@ -1,10 +1,11 @@
 #!/usr/bin/env bash
 # The real program in a real window (Xvfb), driven with xdotool as a user
 # would, against a package server (nginx on 127.0.0.1).
-#   e2e.sh <program> <case>
+#   e2e.sh <program> <case> [<stand-in dictionary application>]
 set -euo pipefail
 program=$1
 case=$2
+standin=${3:-}
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -12,6 +13,9 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# No session bus unless a case starts one: nothing reaches the user's own
+# dictionary application.
+export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
 fail() { echo "FAIL: $*" >&2; exit 1; }
 source "$(dirname "$0")/../../scripts/package_server.sh"
 
@@ -26,6 +30,32 @@ start_display() {
   for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
   # It announces itself before it manages new windows; give it a moment.
   sleep 0.5
+}
+
+# A private session bus, so the registration never reaches the user's own
+# dictionary application; the stand-in application serves on it.
+start_bus() {
+  mkdir -p "$work/services"
+  cat > "$work/bus.conf" <<CONF
+<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:path=$work/bus</listen>
+  <servicedir>$work/services</servicedir>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+CONF
+  dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$work/bus.address" &
+  pids+=($!)
+  for _ in $(seq 100); do [ -s "$work/bus.address" ] && break; sleep 0.05; done
+  DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus.address")
+  export DBUS_SESSION_BUS_ADDRESS
 }
 
 # nginx serving a package of $1 MiB at $2 bytes/s (0: no limit).
@@ -82,6 +112,7 @@ case $case in
     [ ! -e "$work/dict.zip" ] || fail "the temporary file is still there"
     sleep 0.5
     press 词典下载 Escape
+    press 安装 Return
     ends_within 10
     ;;
   leave_mid_transfer)
@@ -127,6 +158,24 @@ case $case in
     echo "$f" | grep -q 'boxes=00$' || fail "the confirmation's boxes: $f"
     press 确认退出 Return
     ends_within 3
+    ;;
+  install)
+    # Done, then the install step: both boxes ticked with the keyboard reach
+    # the running application in one call.
+    start_bus
+    "$standin" --serve app --record "$work/calls" >/dev/null 2>&1 &
+    pids+=($!)
+    start_server 2 0
+    mkdir -p "$work/dicts"
+    start_program "-http://127.0.0.1:$port/packages/dict.zip" "-$work/dicts/dict.zip" -12#345 -简明 -1
+    for _ in $(seq 300); do [ -f "$work/dicts/dict.zip" ] && break; sleep 0.05; done
+    sleep 0.5
+    press 词典下载 Escape
+    press 安装 Tab
+    xdotool key space Tab space Return
+    ends_within 10
+    grep -qx "SetDictUsage 33 12#345 VuVadoZuv.UrEzarEziVevodo -1" "$work/calls" ||
+      fail "the application heard: $(cat "$work/calls" 2>/dev/null)"
     ;;
   *) fail "unknown case $case" ;;
 esac

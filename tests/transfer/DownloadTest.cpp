@@ -84,10 +84,12 @@ protected:
         finished = dlg.m_bFinished;
     }
 
-    // Waits for the finished state, reads the button, then leaves.
+    // Waits for the finished state, reads the button, then leaves through
+    // the install step.
     void FinishAndLeave(RecordingDialog& dlg) {
         WhenTrue([&dlg] { return dlg.m_bFinished.load(); },
                  [&dlg, this] {
+                     WhenShown("安装", [](QWidget* install) { PressKey(install, Qt::Key_Return); });
                      QWidget* w = FindWindow("词典下载");
                      button = ControlText(w, IDCANCEL);
                      PressKey(w, Qt::Key_Escape);

@@ -30,6 +30,7 @@ namespace {
 const QString kDownload = "词典下载";
 const QString kConfirm = "确认退出";
 const QString kError = "错误";
+const QString kInstall = "安装";
 const size_t kSize = 400000;
 
 // How the package server answers one attempt; a held attempt stops halfway
@@ -41,6 +42,11 @@ DAzOredavedidEzi* Dialog() {
 }
 int Bar() {
     return Dialog() ? Dialog()->m_ctlProgress.m_nPos.load() : -1;
+}
+// A held attempt stands at exactly half. (The first post may read 100 before
+// the server has given the size, so "at least half" would come too early.)
+bool HeldHalfway() {
+    return Bar() == 50;
 }
 bool Showing(const QString& caption) {
     return FindWindow(caption) != nullptr;
@@ -56,6 +62,11 @@ bool Done() {
 }
 std::function<void()> Press(QString caption, int key) {
     return [=] { PressKey(FindWindow(caption), key); };
+}
+
+// The install step after the done state: "确定" with nothing ticked.
+Step Install() {
+    return {"the install step", [] { return Showing(kInstall); }, Press(kInstall, Qt::Key_Return)};
 }
 
 // Counts the windows shown, by caption.
@@ -158,11 +169,13 @@ void PrintTo(const WayOut& p, std::ostream* os) {
 
 class Finished : public Run, public testing::WithParamInterface<WayOut> {};
 
-TEST_P(Finished, EveryWayOutOfTheDoneStateEndsTheProgram) {
+TEST_P(Finished, EveryWayOutOfTheDoneStateLeadsToTheInstallStep) {
     plan = {Attempt::Whole};
-    Launch({{"完成 on the button", Done, [] { GetParam().act(FindWindow(kDownload)); }}});
+    Launch({{"完成 on the button", Done, [] { GetParam().act(FindWindow(kDownload)); }},
+            {"the install step", [] { return Showing(kInstall); }, Press(kInstall, Qt::Key_Return)}});
     EXPECT_TRUE(Placed());
     EXPECT_EQ(shown.count[kConfirm], 0) << "nothing is asked once the package is in place";
+    EXPECT_EQ(shown.count[kInstall], 1);
     ASSERT_FALSE(bar.empty());
     EXPECT_EQ(bar.back(), 100);
 }
@@ -187,7 +200,7 @@ class Confirming : public Run, public testing::WithParamInterface<ConfirmAnswer>
 TEST_P(Confirming, LeavingMidDownloadAsksFirst) {
     plan = {Attempt::HeldThenWhole};
     std::vector<Step> steps{
-        {"the first half arrives", [] { return Bar() >= 50; }, Press(kDownload, Qt::Key_Escape)},
+        {"the first half arrives", HeldHalfway, Press(kDownload, Qt::Key_Escape)},
         {"the confirmation", [] { return Showing(kConfirm); },
          [] {
              // The download dialog is blocked behind its question: no second one.
@@ -199,6 +212,7 @@ TEST_P(Confirming, LeavingMidDownloadAsksFirst) {
     if (!GetParam().leaves) {
         steps.push_back({"the question is gone", [] { return !Showing(kConfirm); }, [this] { Release(); }});
         steps.push_back({"the rest arrives", Done, Press(kDownload, Qt::Key_Escape)});
+        steps.push_back(Install());
     }
     Launch(steps);
     EXPECT_EQ(shown.count[kConfirm], 1);
@@ -221,17 +235,20 @@ TEST_P(FinishingBehindTheQuestion, ExitEndsAtOnceAndCancelKeepsTheDoneState) {
     const bool leave = GetParam();
     plan = {Attempt::HeldThenWhole};
     std::vector<Step> steps{
-        {"the first half arrives", [] { return Bar() >= 50; }, Press(kDownload, Qt::Key_Escape)},
+        {"the first half arrives", HeldHalfway, Press(kDownload, Qt::Key_Escape)},
         {"the confirmation", [] { return Showing(kConfirm); }, [this] { Release(); }},
         {"done behind the question", [] { return Done() && Showing(kConfirm); },
          Press(kConfirm, leave ? Qt::Key_Return : Qt::Key_Escape)},
     };
-    if (!leave)
+    if (!leave) {
         steps.push_back(
             {"the question is gone", [] { return !Showing(kConfirm) && Done(); }, Press(kDownload, Qt::Key_Escape)});
+        steps.push_back(Install());
+    }
     Launch(steps);
     EXPECT_TRUE(Placed());
     EXPECT_EQ(shown.count[kConfirm], 1) << "the done state asks nothing";
+    EXPECT_EQ(shown.count[kInstall], leave ? 0 : 1) << "退出 leaves without installing";
     EXPECT_EQ(bar.back(), 100) << "progress went on behind the question";
 }
 
@@ -259,7 +276,10 @@ TEST_P(Failing, RetryStartsAgainWithoutTheBarGoingBackAndExitEnds) {
                                  barAtError = Bar();
                                  GetParam().act(FindWindow(kError));
                              }}};
-    if (GetParam().retries) steps.push_back({"done", Done, Press(kDownload, Qt::Key_Escape)});
+    if (GetParam().retries) {
+        steps.push_back({"done", Done, Press(kDownload, Qt::Key_Escape)});
+        steps.push_back(Install());
+    }
     Launch(steps);
     EXPECT_EQ(Placed(), GetParam().retries);
     EXPECT_EQ(attempts.load(), GetParam().retries ? 2u : 1u);
@@ -299,7 +319,7 @@ TEST_P(BothQuestions, AnswerInEitherOrder) {
     std::vector<Step> steps;
     if (p.confirmFirst) {
         plan = {Attempt::HeldThenBroken, Attempt::Whole};
-        steps = {{"the first half arrives", [] { return Bar() >= 50; }, Press(kDownload, Qt::Key_Escape)},
+        steps = {{"the first half arrives", HeldHalfway, Press(kDownload, Qt::Key_Escape)},
                  {"the confirmation", [] { return Showing(kConfirm); }, [this] { Release(); }}};
     } else {
         plan = {Attempt::Broken, Attempt::Whole};
@@ -312,6 +332,7 @@ TEST_P(BothQuestions, AnswerInEitherOrder) {
         steps.push_back({"the other question alone", [p] { return !Showing(p.firstWindow) && Showing(p.secondWindow); },
                          Press(p.secondWindow, p.secondKey)});
         steps.push_back({"done", [] { return Done() && !Showing(kConfirm); }, Press(kDownload, Qt::Key_Escape)});
+        steps.push_back(Install());
     }
     Launch(steps);
     EXPECT_EQ(Placed(), !ends);

@@ -1,0 +1,191 @@
+// The install step against the stand-in dictionary application on a private
+// session bus: which calls arrive for which boxes, whether the application
+// runs or not, and how the dialog ends when nobody can take the choice.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QWidget>
+
+#include <chrono>
+#include <memory>
+
+#include "app/DeRavizizivuApp.h"
+#include "install/InstallDialog.h"
+#include "install/MainAppProcess.h"
+#include "tests/support/DialogDriver.h"
+#include "tests/support/LocaleScope.h"
+#include "tests/support/PrivateBus.h"
+#include "tests/support/StandIn.h"
+
+using namespace testsupport;
+
+namespace {
+
+const QString kInstall = "安装";
+const char kProgId[] = "VuVadoZuv.UrEzarEziVevodo";
+
+std::string Call(const char* method, int usage, const std::string& key = "12#345") {
+    return std::string(method) + " " + std::to_string(usage) + " " + key + " " + kProgId + " -1";
+}
+
+class Install : public testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(bus.Running());
+        theApp.m_nCaptureAllowed = 1;
+    }
+
+    // The application runs: its process is on the machine and owns its name.
+    void RunApplication(StandInOptions options = {}) {
+        options.app = true;
+        options.record = record;
+        app = std::make_unique<StandIn>(bus, options);
+        ASSERT_TRUE(app->Ready());
+    }
+    // The configuration object is there to be started by the bus.
+    void OfferConfiguration() {
+        ASSERT_TRUE(bus.WriteService(kConfigName, StandInCommand({.config = true, .record = record})));
+    }
+
+    // Ticks the boxes as a user would, then presses Enter ("确定"); answers
+    // how the dialog ended.
+    INT_PTR Choose(bool lookup, bool capture, CStringA key = "12#345") {
+        WhenShown(kInstall, [=](QWidget* w) {
+            if (lookup) ClickButton(w, "查词");
+            if (capture) ClickButton(w, "取词");
+            PressKey(w, Qt::Key_Return);
+        });
+        install_class dlg("简明英汉", key, nullptr);
+        started = std::chrono::steady_clock::now();
+        INT_PTR result = dlg.DoModal();
+        took = std::chrono::steady_clock::now() - started;
+        EXPECT_EQ(FindWindow(kInstall), nullptr);
+        return result;
+    }
+
+    std::vector<std::string> Calls() const { return RecordedCalls(record); }
+
+    PrivateBus bus;
+    std::string record = bus.Folder() / "calls";
+    std::unique_ptr<StandIn> app;
+    std::chrono::steady_clock::time_point started;
+    std::chrono::steady_clock::duration took{};
+};
+
+struct Choice {
+    const char* name;
+    bool running;
+    bool lookup;
+    bool capture;
+    std::vector<std::string> calls;
+};
+void PrintTo(const Choice& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class Usage : public Install, public testing::WithParamInterface<Choice> {};
+
+TEST_P(Usage, EachChoiceReachesTheApplicationAsItsUsageCode) {
+    const Choice& c = GetParam();
+    if (c.running)
+        RunApplication();
+    else
+        OfferConfiguration();
+    EXPECT_EQ(Choose(c.lookup, c.capture), IDOK);
+    if (!c.running && !c.calls.empty()) {
+        ASSERT_TRUE(bus.WaitForName(kConfigName, true, std::chrono::seconds(5)));
+    }
+    EXPECT_EQ(Calls(), c.calls);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Codes, Usage,
+    testing::Values(
+        Choice{"BothRunning", true, true, true, {Call("SetDictUsage", 33)}},
+        Choice{"CaptureRunning", true, false, true, {Call("SetDictUsage", 2)}},
+        Choice{"LookupRunning", true, true, false, {Call("SetDictUsage", 1)}},
+        Choice{"NeitherRunningStillCallsWithZero", true, false, false, {Call("SetDictUsage", 0)}},
+        Choice{"BothNotRunningCaptureFirst", false, true, true, {Call("AddDictUsage", 2), Call("AddDictUsage", 1)}},
+        Choice{"CaptureNotRunning", false, false, true, {Call("AddDictUsage", 2)}},
+        Choice{"LookupNotRunning", false, true, false, {Call("AddDictUsage", 1)}},
+        Choice{"NeitherNotRunningNoCall", false, false, false, {}}),
+    [](const testing::TestParamInfo<Choice>& p) { return p.param.name; });
+
+TEST_F(Install, KeyWithNonAsciiTextArrivesAsTheSameText) {
+    LocaleScope gbk("zh_CN.GBK");
+    if (!gbk.ok()) GTEST_SKIP() << "locale zh_CN.GBK is not installed (scripts/setup.sh makes it)";
+    RunApplication();
+    Choose(true, false, "12#\xBC\xF2\xC3\xF7");  // "12#简明" in code page 936
+    EXPECT_EQ(Calls(), (std::vector<std::string>{Call("SetDictUsage", 1, "12#简明")}));
+}
+
+TEST_F(Install, CaptureBoxIsDisabledWhenCaptureIsNotAllowed) {
+    theApp.m_nCaptureAllowed = 0;
+    RunApplication();
+    bool enabled = true;
+    WhenShown(kInstall, [&](QWidget* w) {
+        for (QWidget* c : w->findChildren<QWidget*>())
+            if (c->property("afxControlId").toInt() == 1002) enabled = c->isEnabled();
+    });
+    Choose(false, true);  // the click on the disabled box changes nothing
+    EXPECT_FALSE(enabled);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{Call("SetDictUsage", 0)}));
+}
+
+TEST_F(Install, RunningApplicationWithoutItsObjectIsCreatedByActivation) {
+    // A process of the application's name that owns nothing, and the bus
+    // able to start the application's object.
+    StandIn running(bus, {.config = true, .bare = true, .comm = "vantel.exe"});
+    ASSERT_TRUE(running.Ready());
+    ASSERT_TRUE(bus.WriteService(kAppControlName, StandInCommand({.app = true, .record = record})));
+    Choose(true, true);
+    EXPECT_EQ(Calls(), (std::vector<std::string>{Call("SetDictUsage", 33)}));
+}
+
+TEST_F(Install, NobodyToTakeTheChoiceClosesTheDialogQuietly) {
+    EXPECT_EQ(Choose(true, true), IDOK) << "nothing running, nothing to start";
+    RunApplication({.silent = true});
+    EXPECT_EQ(Choose(true, true), IDOK) << "an application that never answers";
+    EXPECT_LT(took, std::chrono::milliseconds(kComCallTimeoutMs + 3000));
+    EXPECT_EQ(Calls(), (std::vector<std::string>{Call("SetDictUsage", 33)})) << "the call did reach it";
+}
+
+TEST(InstallWithoutBus, ClosesWithoutACrashOrAWait) {
+    ASSERT_EQ(setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1), 0);
+    WhenShown(kInstall, [](QWidget* w) {
+        ClickButton(w, "查词");
+        PressKey(w, Qt::Key_Return);
+    });
+    install_class dlg("简明", "12#345", nullptr);
+    auto start = std::chrono::steady_clock::now();
+    EXPECT_EQ(dlg.DoModal(), IDOK);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
+    unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+struct ProcessName {
+    const char* comm;
+    bool running;
+};
+
+TEST(MainAppProcess, ImageNameMatchesIgnoringTheCaseOfLettersOnly) {
+    PrivateBus bus;
+    ASSERT_TRUE(bus.Running());
+    EXPECT_FALSE(IsMainAppRunning()) << "nothing of that name runs here";
+    for (ProcessName p :
+         {ProcessName{"vantel.exe", true}, ProcessName{"VANTEL.EXE", true}, ProcessName{"Vantel.Exe", true},
+          ProcessName{"vantel.exe.bak", false}, ProcessName{"vantel", false}, ProcessName{"xvantel.exe", false}}) {
+        StandIn named(bus, {.config = true, .bare = true, .comm = p.comm});
+        ASSERT_TRUE(named.Ready()) << p.comm;
+        EXPECT_EQ(IsMainAppRunning(), p.running) << p.comm;
+    }
+}
+
+TEST(InstallDialog, NamesItsRunTimeClass) {
+    install_class dlg("n", "1#2");
+    ASSERT_NE(dlg.GetRuntimeClass(), nullptr);
+    EXPECT_STREQ(dlg.GetRuntimeClass()->m_lpszClassName, "install_class");
+    EXPECT_EQ(dlg.GetRuntimeClass()->m_pBaseClass, RUNTIME_CLASS(CDialog));
+}
+
+}  // namespace
