@@ -19,6 +19,8 @@
 #include "tests/support/DialogDriver.h"
 #include "tests/support/DownloadScene.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/PrivateBus.h"
+#include "tests/support/StandIn.h"
 #include "tests/support/TempDir.h"
 #include "transfer/Progress.h"
 #include "ui/DAzOredavedidEzi.h"
@@ -351,5 +353,27 @@ INSTANTIATE_TEST_SUITE_P(
         BothOpen{"ButtonDuringErrorThenRetryThenStay", false, kError, Qt::Key_Return, kConfirm, Qt::Key_Escape},
         BothOpen{"ButtonDuringErrorThenExit", false, kConfirm, Qt::Key_Return, "", 0}),
     [](const testing::TestParamInfo<BothOpen>& p) { return p.param.name; });
+
+TEST_F(Run, InstallStepLeavesOnlyByItsOkButtonAndBlocksTheDownloadDialog) {
+    PrivateBus bus;  // the configuration object, started when asked for
+    ASSERT_TRUE(bus.Running());
+    std::string record = bus.Folder() / "calls";
+    ASSERT_TRUE(bus.WriteService(kConfigName, StandInCommand({.config = true, .record = record})));
+    plan = {Attempt::Whole};
+    Launch({{"done", Done, Press(kDownload, Qt::Key_Escape)},
+            {"the install step", [] { return Showing(kInstall); },
+             [] {
+                 QWidget* w = FindWindow(kInstall);
+                 PressKey(w, Qt::Key_Escape);
+                 CloseBox(w);
+                 PressKey(FindWindow(kDownload), Qt::Key_Escape);  // blocked behind it
+                 // The keyboard alone: Tab to "查词", Space ticks it, Enter is "确定".
+                 PressKey(w, Qt::Key_Tab);
+                 PressKey(w, Qt::Key_Space);
+                 PressKey(w, Qt::Key_Return);
+             }}});
+    EXPECT_EQ(shown.count[kInstall], 1);
+    EXPECT_EQ(RecordedCalls(record), (std::vector<std::string>{"AddDictUsage 1 12#345 VuVadoZuv.UrEzarEziVevodo -1"}));
+}
 
 }  // namespace
