@@ -18,6 +18,7 @@ trap cleanup EXIT
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
 fail() { echo "FAIL: $*" >&2; exit 1; }
 source "$(dirname "$0")/../../scripts/package_server.sh"
+source "$(dirname "$0")/../../scripts/private_bus.sh"
 
 start_display() {
   Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
@@ -32,30 +33,9 @@ start_display() {
   sleep 0.5
 }
 
-# A private session bus, so the registration never reaches the user's own
-# dictionary application; the stand-in application serves on it.
 start_bus() {
-  mkdir -p "$work/services"
-  cat > "$work/bus.conf" <<CONF
-<!DOCTYPE busconfig PUBLIC "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
- "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
-<busconfig>
-  <type>session</type>
-  <listen>unix:path=$work/bus</listen>
-  <servicedir>$work/services</servicedir>
-  <auth>EXTERNAL</auth>
-  <policy context="default">
-    <allow send_destination="*" eavesdrop="true"/>
-    <allow eavesdrop="true"/>
-    <allow own="*"/>
-  </policy>
-</busconfig>
-CONF
-  dbus-daemon --config-file="$work/bus.conf" --nofork --print-address=3 3>"$work/bus.address" &
-  pids+=($!)
-  for _ in $(seq 100); do [ -s "$work/bus.address" ] && break; sleep 0.05; done
-  DBUS_SESSION_BUS_ADDRESS=$(head -1 "$work/bus.address")
-  export DBUS_SESSION_BUS_ADDRESS
+  start_private_bus "$work"
+  pids+=("$private_bus_pid")
 }
 
 # nginx serving a package of $1 MiB at $2 bytes/s (0: no limit).
