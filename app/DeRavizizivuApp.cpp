@@ -8,8 +8,6 @@
 #include "res/resource.h"
 #include "ui/DAzOredavedidEzi.h"
 
-CDeRavizizivuApp theApp;
-
 BEGIN_MESSAGE_MAP(CDeRavizizivuApp, CWinApp)
     ON_COMMAND(ID_HELP, OnHelp)
 END_MESSAGE_MAP()

@@ -12,8 +12,7 @@ const LONG DICT_USE_LOOKUP_AND_CAPTURE = 0x21;  // one call for both, to the run
 const wchar_t kPlugInProgId[] = L"VuVadoZuv.UrEzarEziVevodo";
 const LONG kAllFlags = -1;
 
-// The application object's capture flag, read without making the install
-// step depend on the program's own start-up: 0 without an application.
+// The application object's capture flag; 0 in a program without one.
 int32_t CaptureAllowed() {
     auto* app = static_cast<CDeRavizizivuApp*>(AfxGetApp());
     return app ? app->m_nCaptureAllowed : 0;
