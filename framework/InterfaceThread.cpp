@@ -79,6 +79,11 @@ void AfxCallOnInterfaceThread(const std::function<void()>& call) {
     done.get_future().wait();
 }
 
+void AfxPrepareInterfaceThread() {
+    ASSERT_INTERFACE_THREAD();
+    TheCourier();
+}
+
 void AfxRunQueuedCalls() {
     ASSERT_INTERFACE_THREAD();
     for (;;) {

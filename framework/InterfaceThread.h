@@ -15,6 +15,10 @@ void AfxCallOnInterfaceThread(const std::function<void()>& call);
 // (what PostMessage needs).
 void AfxPostToInterfaceThread(std::function<void()> call);
 
+// Interface thread: makes ready what other threads reach it through, so that
+// it is the interface thread's own object; every window does so as it is made.
+void AfxPrepareInterfaceThread();
+
 // Interface thread: runs what other threads have queued for it (a worker may
 // be waiting on it), and nothing else.
 void AfxRunQueuedCalls();

@@ -29,6 +29,7 @@ thread_local const CurrentMessage* t_current = nullptr;
 }  // namespace
 
 WndCore::WndCore(QWidget* self, int id) : m_pSelf(self), m_nID(id) {
+    AfxPrepareInterfaceThread();  // before a worker can post to this window
     self->setProperty("afxControlId", id);  // lets tools and tests find a control by its id
     std::lock_guard lock(g_handleMutex);
     g_nextHandle += 4;
