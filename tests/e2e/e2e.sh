@@ -16,6 +16,9 @@ trap cleanup EXIT
 # No session bus unless a case starts one: nothing reaches the user's own
 # dictionary application.
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
+# The dictionary application's language settings come from folders of the
+# run's own, never from the user's or the machine's.
+export XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/machine
 fail() { echo "FAIL: $*" >&2; exit 1; }
 source "$(dirname "$0")/../../scripts/package_server.sh"
 source "$(dirname "$0")/../../scripts/private_bus.sh"
