@@ -72,27 +72,6 @@ TEST_F(Language, NoApplicationDataFolderGivesNoPath) {
     EXPECT_TRUE(path.empty());
 }
 
-TEST_F(Language, CodePageFromTheConfigurationFile) {
-    struct Case {
-        std::optional<std::string> file;
-        int codePage;
-    } cases[] = {
-        {std::nullopt, 0},
-        {"[language]\ncodepage=1252\n", 1252},
-        {"[language]\ncodepage=936\n", 936},
-        {"[language]\ncodepage=950\n", 950},
-        {"[language]\ncodepage=0\n", 0},
-        {"[language]\nlocale=1252\n", 0},
-        {"[other]\ncodepage=1252\n", 0},
-        {"[Language]\n CODEPAGE = 1252 (English)\n", 1252},
-    };
-    for (const Case& c : cases) {
-        TarnwickConfig own;
-        if (c.file) own.WriteConfig(*c.file);
-        EXPECT_EQ(GetCodePageFromConfig(), c.codePage) << c.file.value_or("(no file)");
-    }
-}
-
 // "1033" behind leading spaces, `length` units in all.
 std::string PaddedEnglish(size_t length) {
     return "InstallLanguage=" + std::string(length - 4, ' ') + "1033\n";
