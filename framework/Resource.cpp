@@ -25,6 +25,16 @@ void AfxSetResourceHandle(HINSTANCE hResource) {
     g_resourceHandle = hResource;
 }
 
+void AfxSetResourceHandle(HMODULE hLibrary) {
+    static const AFX_RESOURCE_MODULE kNoResources = {};
+    const auto* module = static_cast<HINSTANCE>(GetProcAddress(hLibrary, AFX_RESOURCE_MODULE_SYMBOL));
+    AfxSetResourceHandle(module ? module : &kNoResources);
+}
+
+void AfxSetResourceHandle(std::nullptr_t) {
+    AfxSetResourceHandle(HINSTANCE{});
+}
+
 const DLGTEMPLATE* AfxFindDialogTemplate(UINT nIDTemplate) {
     for (const DLGTEMPLATE& t : AfxGetResourceHandle()->dialogs)
         if (t.id == nIDTemplate) return &t;

@@ -1,8 +1,10 @@
 #pragma once
 // Resource modules: the dialog templates, string table and icons of the
 // program (or of a resource library), looked up by id in the module in force.
+#include <cstddef>
 #include <span>
 
+#include "platform/Library.h"
 #include "platform/WinTypes.h"
 
 // One control of a dialog template; positions in dialog units.
@@ -48,9 +50,18 @@ typedef HICON HCURSOR;
 // The program's own resources; every program (and test program) defines them.
 extern const AFX_RESOURCE_MODULE afxProgramResources;
 
+// The symbol under which a resource library exports its module, with C
+// linkage: `extern "C" const AFX_RESOURCE_MODULE afxResourceModule`.
+#define AFX_RESOURCE_MODULE_SYMBOL "afxResourceModule"
+
 HINSTANCE AfxGetInstanceHandle();
 HINSTANCE AfxGetResourceHandle();
 void AfxSetResourceHandle(HINSTANCE hResource);
+// A loaded resource library becomes the module in force; one that exports no
+// module has no resources at all, as a library without them would.
+void AfxSetResourceHandle(HMODULE hLibrary);
+// The program's own module again.
+void AfxSetResourceHandle(std::nullptr_t);
 
 // Lookups in the module in force; they never fall back to another module.
 const DLGTEMPLATE* AfxFindDialogTemplate(UINT nIDTemplate);

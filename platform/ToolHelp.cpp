@@ -47,6 +47,20 @@ bool ReadComm(const std::string& path, ProcessRecord& record) {
     return true;
 }
 
+// Whether the process has ended and waits only to be reaped (a zombie): it
+// runs no more, though its folder and name stay until its parent reaps it,
+// which for an orphan may take a while. Folders without a "stat" file count
+// as running.
+bool HasEnded(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string stat;
+    if (!in || !std::getline(in, stat)) return false;
+    const size_t nameEnd = stat.rfind(')');  // the name itself may hold ')'
+    if (nameEnd == std::string::npos || nameEnd + 2 >= stat.size()) return false;
+    const char state = stat[nameEnd + 2];
+    return state == 'Z' || state == 'X';
+}
+
 bool WriteAll(int fd, const void* data, size_t size) {
     const char* p = static_cast<const char*>(data);
     while (size > 0) {
@@ -63,7 +77,8 @@ bool WriteRecords(DIR* dir, const std::string& folder, int fd) {
     while (const dirent* entry = readdir(dir)) {
         ProcessRecord record{PidOf(entry->d_name), {}};
         if (record.pid == 0) continue;
-        if (!ReadComm(folder + "/" + entry->d_name + "/comm", record)) continue;
+        const std::string process = folder + "/" + entry->d_name;
+        if (!ReadComm(process + "/comm", record) || HasEnded(process + "/stat")) continue;
         if (!WriteAll(fd, &record, sizeof record)) return false;
     }
     return true;

@@ -1,18 +1,20 @@
 #!/usr/bin/env bash
 # Runs the program against a local package server (nginx on 127.0.0.1), which
 # also answers as the download service (reached as the HTTP proxy). With a
-# display the window is yours to use. Without one it runs under Xvfb with a
-# window manager and plays a user (asks to leave and stays, meets a failure
-# and retries, installs the dictionary for lookup and capture), saving a PNG
-# of each window in out/. The stand-in dictionary application, on a private
-# session bus, prints the registration.
+# display the window is yours to use (DEMO_LANGUAGE=en: in English). Without
+# one it runs under Xvfb with a window manager and plays a user (asks to leave
+# and stays, meets a failure and retries, installs the dictionary for lookup
+# and capture) once in Chinese and once in English, saving a PNG of each
+# window and of the message for a missing dictionary key in out/ (the English
+# ones as out/en-*.png). The stand-in dictionary application, on a private
+# session bus, prints the registrations.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program=$(realpath "${1:-build/app/DeRavizizivu}")
 standin=$(realpath "${2:-build/standin/tarnwick_standin}")
 out=$PWD/out
 port=${DEMO_PORT:-8731}
-rm -rf "$out/www" "$out/nginx" "$out/dicts" "$out/tmp" "$out/bus" "$out"/*.png "$out/calls.txt"
+rm -rf "$out/www" "$out/nginx" "$out/dicts" "$out/tmp" "$out/bus" "$out/settings" "$out"/*.png "$out/calls.txt"
 mkdir -p "$out/dicts" "$out/tmp" "$out/bus"
 source scripts/package_server.sh
 source scripts/private_bus.sh
@@ -31,7 +33,19 @@ dictapp=$!
 export http_proxy=http://127.0.0.1:$port no_proxy= TMPDIR=$out/tmp
 args=(-http://127.0.0.1:$port/missing.zip "-$out/dicts/dict.zip" -12#345 -简明英汉词典 -1)
 
+# The dictionary application's language settings, in folders of the demo's
+# own: no file and no registry key for Chinese, a configuration file saying
+# 1252 for English.
+speak() {
+  export XDG_CONFIG_HOME=$out/settings/$1 XDG_CONFIG_DIRS=$out/settings/machine
+  if [ "$1" = en ]; then
+    mkdir -p "$XDG_CONFIG_HOME/brindlecor/Tarnwick/config"
+    printf '[language]\ncodepage=1252\n' >"$XDG_CONFIG_HOME/brindlecor/Tarnwick/config/codepage.conf"
+  fi
+}
+
 if [ -n "${DISPLAY:-}" ]; then
+  speak "${DEMO_LANGUAGE:-zh}"
   "$program" "${args[@]}"
   exit 0
 fi
@@ -44,9 +58,6 @@ sleep 1
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
 sleep 1
-"$program" "${args[@]}" 2>/dev/null &
-app=$!
-
 window() { timeout 15 xdotool search --sync --onlyvisible --name "^$1\$" | head -1; }
 shot() {  # saves the window captioned $1, at its own size, as out/$2.png
   local id
@@ -59,29 +70,50 @@ press() {
   xdotool key "$2"
 }
 
-# Near halfway (the shot takes a moment) the fill's edge runs through the percentage.
-for _ in $(seq 200); do [ "$(stat -c %s "$out/tmp/dict.zip" 2>/dev/null || echo 0)" -ge $((46 * 8 * 1024 * 1024 / 100)) ] && break; sleep 0.05; done
-shot 词典下载 downloading
-press 词典下载 Escape
-shot 确认退出 confirm
-press 确认退出 Escape             # 取消: the download goes on
-kill "$package_server_pid"        # the server goes away mid-transfer
-shot 错误 error
-start_package_server "$out" "$port" 8 4m
-press 错误 Return                 # 重试
-for _ in $(seq 150); do [ -f "$out/dicts/dict.zip" ] && break; sleep 0.1; done
-sleep 0.5
-shot 词典下载 finished
-press 词典下载 Escape
-press 安装 Tab                    # to "查词"
-xdotool key space Tab space       # both boxes ticked
-shot 安装 install
-press 安装 Return                 # 确定: the registration goes to the application
-for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
-if cmp -s "$out/www/packages/dict.zip" "$out/dicts/dict.zip"; then
-  echo "package placed at $out/dicts/dict.zip"
-else
-  echo "the package was not placed" >&2
-fi
-echo "registration: $(cat "$out/calls.txt" 2>/dev/null || echo none)"
-echo "windows: $out/downloading.png $out/confirm.png $out/error.png $out/finished.png $out/install.png"
+# One user's way through the program in language $1, its windows captioned
+# $2 (download), $3 (confirmation), $4 (error), $5 (install); the PNGs'
+# names start with $6.
+play() {
+  local download=$2 confirm=$3 error=$4 install=$5 png=$6
+  speak "$1"
+  "$program" -a -b - -e -1 2>/dev/null &  # no dictionary key: the message
+  app=$!
+  shot "$(basename "$program")" "${png}message"
+  press "$(basename "$program")" Return
+  wait "$app" || true
+  "$program" "${args[@]}" 2>/dev/null &
+  app=$!
+  # Near halfway (the shot takes a moment) the fill's edge runs through the percentage.
+  for _ in $(seq 200); do [ "$(stat -c %s "$out/tmp/dict.zip" 2>/dev/null || echo 0)" -ge $((46 * 8 * 1024 * 1024 / 100)) ] && break; sleep 0.05; done
+  shot "$download" "${png}downloading"
+  press "$download" Escape
+  shot "$confirm" "${png}confirm"
+  press "$confirm" Escape           # cancel: the download goes on
+  kill "$package_server_pid"        # the server goes away mid-transfer
+  shot "$error" "${png}error"
+  start_package_server "$out" "$port" 8 4m
+  press "$error" Return             # retry
+  for _ in $(seq 150); do [ -f "$out/dicts/dict.zip" ] && break; sleep 0.1; done
+  sleep 0.5
+  shot "$download" "${png}finished"
+  press "$download" Escape
+  press "$install" Tab              # to the lookup box
+  xdotool key space Tab space       # both boxes ticked
+  shot "$install" "${png}install"
+  press "$install" Return           # OK: the registration goes to the application
+  for _ in $(seq 50); do kill -0 "$app" 2>/dev/null || break; sleep 0.1; done
+  if cmp -s "$out/www/packages/dict.zip" "$out/dicts/dict.zip"; then
+    echo "package placed at $out/dicts/dict.zip"
+  else
+    echo "the package was not placed" >&2
+  fi
+}
+
+play zh 词典下载 确认退出 错误 安装 ""
+# Again in English, from the start: a slow server and no package in place.
+kill "$package_server_pid"
+rm -f "$out/dicts/dict.zip" "$out/tmp/dict.zip"
+start_package_server "$out" "$port" 8 1m
+play en "Dictionary Download" "Confirm Exit" Error Install en-
+echo "registrations: $(tr '\n' ' ' <"$out/calls.txt" 2>/dev/null || echo none)"
+echo "windows: $(ls "$out"/*.png | tr '\n' ' ')"

@@ -1,4 +1,5 @@
-// The real program, started as the dictionary application starts it.
+// The real program, started as the dictionary application starts it, with
+// language settings in folders of its own and no session bus.
 #include <gtest/gtest.h>
 
 #include <spawn.h>
@@ -11,7 +12,9 @@
 #include <thread>
 #include <vector>
 
+#include "tests/support/EnvScope.h"
 #include "tests/support/LoopbackServer.h"
+#include "tests/support/TarnwickConfig.h"
 #include "tests/support/TempDir.h"
 
 extern char** environ;
@@ -19,6 +22,8 @@ extern char** environ;
 namespace {
 
 struct Child {
+    testsupport::TarnwickConfig tarnwick;  // what the child inherits
+    testsupport::EnvScope noBus{"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus"};
     pid_t pid = -1;
     ~Child() {
         if (pid > 0) {
@@ -89,6 +94,32 @@ TEST(Binary, DownloadsAndPlacesThePackageThenWaitsOnItsDoneButton) {
     EXPECT_EQ(std::filesystem::file_size(dest / "dict.zip"), body.size());
     EXPECT_FALSE(std::filesystem::exists(tmp / "dict.zip"));
     EXPECT_EQ(child.WaitFor(std::chrono::milliseconds(500)), -1) << "the dialog stays until its user leaves";
+}
+
+TEST(Binary, FirstStartLeavesTheThreeConfigurationFoldersAndNoFile) {
+    Child child;
+    ASSERT_FALSE(std::filesystem::exists(child.tarnwick.AppData()));
+    Start(child, DERAVIZIZIVU_BINARY, {"-a", "-b", "-c#d", "-e"});  // the language comes before the command line
+    EXPECT_EQ(child.WaitFor(std::chrono::seconds(20)), 0);
+    for (const char* folder : {"/brindlecor", "/brindlecor/Tarnwick", "/brindlecor/Tarnwick/config"})
+        EXPECT_TRUE(std::filesystem::is_directory(child.tarnwick.AppData() + folder)) << folder;
+    EXPECT_FALSE(std::filesystem::exists(child.tarnwick.ConfigFile()));
+}
+
+TEST(Binary, ReadsTheLanguageSettingsAndNeverWritesThem) {
+    for (const char* conf : {"[language]\ncodepage=1252\n", "[language]\ncodepage=0\n"}) {
+        Child child;
+        child.tarnwick.WriteConfig(conf);
+        child.tarnwick.WriteRegistry("InstallLanguage=1033\n");
+        const auto confTime = std::filesystem::last_write_time(child.tarnwick.ConfigFile());
+        const auto keyTime = std::filesystem::last_write_time(child.tarnwick.RegistryFile());
+        Start(child, DERAVIZIZIVU_BINARY, {"-a", "-b", "-c#d", "-e"});
+        EXPECT_EQ(child.WaitFor(std::chrono::seconds(20)), 0);
+        EXPECT_EQ(testsupport::ReadFile(child.tarnwick.ConfigFile()), conf);
+        EXPECT_EQ(testsupport::ReadFile(child.tarnwick.RegistryFile()), "InstallLanguage=1033\n");
+        EXPECT_EQ(std::filesystem::last_write_time(child.tarnwick.ConfigFile()), confTime);
+        EXPECT_EQ(std::filesystem::last_write_time(child.tarnwick.RegistryFile()), keyTime);
+    }
 }
 
 }  // namespace

@@ -16,6 +16,9 @@ trap cleanup EXIT
 # No session bus unless a case starts one: nothing reaches the user's own
 # dictionary application.
 export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
+# The dictionary application's language settings come from folders of the
+# run's own, never from the user's or the machine's.
+export XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/machine
 fail() { echo "FAIL: $*" >&2; exit 1; }
 source "$(dirname "$0")/../../scripts/package_server.sh"
 source "$(dirname "$0")/../../scripts/private_bus.sh"
@@ -74,6 +77,40 @@ press() {  # press key $2 in the window captioned $1
 ends_within() {  # the program ends within $1 seconds
   for _ in $(seq $(($1 * 20))); do kill -0 "$app" 2>/dev/null || return 0; sleep 0.05; done
   fail "the program still runs after $1 s"
+}
+
+# Starts the program with one row of language settings (see the case
+# "language") and fails unless every window it shows speaks the row's
+# language.
+check_language() {
+  local n=$1 conf=$2 key=$3 library=$4 language=$5
+  local home=$work/row$n/config machine=$work/row$n/machine bin=$program
+  local keyfile=$machine/registry/HKEY_LOCAL_MACHINE/SOFTWARE/Brindlecor/Tarnwick09PRO
+  if [ "$conf" != - ]; then
+    mkdir -p "$home/brindlecor/Tarnwick/config"
+    printf '%b\n' "$conf" >"$home/brindlecor/Tarnwick/config/codepage.conf"
+  fi
+  mkdir -p "$(dirname "$keyfile")"
+  case $key in
+    -) ;;
+    pipe) mkfifo "$keyfile" ;;
+    *) printf '%s\n' "$key" >"$keyfile" ;;
+  esac
+  [ "$library" = beside ] || bin=$work/alone/$(basename "$program")
+  local captions='^(词典下载|错误)$'
+  [ "$language" = en ] && captions='^(Dictionary Download|Error)$'
+  XDG_CONFIG_HOME=$home XDG_CONFIG_DIRS=$machine http_proxy=http://127.0.0.1:9 no_proxy=127.0.0.1 TMPDIR=$work \
+    "$bin" -http://127.0.0.1:9/dict.zip "-$work/row$n/dict.zip" -12#345 -简明 -1 </dev/null 2>/dev/null &
+  local pid=$! id name
+  pids+=($pid)
+  timeout 15 xdotool search --sync --all --onlyvisible --pid "$pid" --name '^(词典下载|Dictionary Download)$' \
+    >/dev/null || fail "row $n: no download dialog"
+  for id in $(xdotool search --all --onlyvisible --pid "$pid" --name ''); do
+    name=$(xdotool getwindowname "$id")
+    echo "$name" | grep -qE "$captions" || fail "row $n ($conf | $key | $library): \"$name\" is not $language"
+  done
+  kill "$pid"
+  wait "$pid" 2>/dev/null || true
 }
 
 start_display
@@ -156,6 +193,31 @@ case $case in
     ends_within 10
     grep -qx "SetDictUsage 33 12#345 VuVadoZuv.UrEzarEziVevodo -1" "$work/calls" ||
       fail "the application heard: $(cat "$work/calls" 2>/dev/null)"
+    ;;
+  language)
+    # Which interface the settings give. A row: the configuration file ("-":
+    # none), the installation's registry key ("-": none; "pipe": a named pipe,
+    # which would hold up a start that read it), whether the English library
+    # lies beside the program, and the language of every window.
+    mkdir -p "$work/alone"
+    cp "$program" "$work/alone/"
+    n=0
+    while IFS='|' read -r conf key library language; do
+      n=$((n + 1))
+      check_language "$n" "$conf" "$key" "$library" "$language"
+    done <<'ROWS'
+[language]\ncodepage=1252|InstallLanguage=2052|beside|en
+[language]\ncodepage=936|pipe|beside|zh
+[language]\ncodepage=950|pipe|beside|zh
+[language]\ncodepage=0|InstallLanguage=1033|beside|en
+[language]\nlocale=1252|InstallLanguage=1033|beside|en
+-|InstallLanguage=1033|beside|en
+-|InstallLanguage=2052|beside|zh
+-|InstallLanguage=1041|beside|zh
+-|-|beside|zh
+[language]\ncodepage=1252|-|none|zh
+-|InstallLanguage=1033|none|zh
+ROWS
     ;;
   *) fail "unknown case $case" ;;
 esac

@@ -95,6 +95,31 @@ TEST(ProcessList, SnapshotOfAFolderLaidOutAsProc) {
     EXPECT_TRUE(CloseHandle(snapshot));
 }
 
+TEST(ProcessList, EndedProcessesAreNotListed) {
+    testsupport::TempDir proc;
+    struct Entry {
+        const char* pid;
+        const char* comm;
+        const char* stat;
+    } entries[] = {
+        {"42", "vantel.exe\n", "42 (vantel.exe) Z 1 42 42 0 -1\n"},  // ended, not yet reaped
+        {"43", "vantel.exe\n", "43 (vantel.exe) X 1 43 43 0 -1\n"},  // being reaped
+        {"44", "vantel.exe\n", "44 (vantel.exe) S 1 44 44 0 -1\n"},
+        {"45", "a) Z (b\n", "45 (a) Z (b) R 1 45 45 0 -1\n"},  // a name that looks like a state
+    };
+    for (const Entry& e : entries) {
+        std::filesystem::create_directory(proc / e.pid);
+        std::ofstream(proc / (std::string(e.pid) + "/comm")) << e.comm;
+        std::ofstream(proc / (std::string(e.pid) + "/stat")) << e.stat;
+    }
+    HANDLE snapshot = SnapshotProcessesUnder(proc.Path().c_str());
+    ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);
+    Processes listed;
+    EXPECT_TRUE(Walk(snapshot, listed));
+    EXPECT_EQ(listed, (Processes{{44, L"vantel.exe"}, {45, L"a) Z (b"}}));
+    EXPECT_TRUE(CloseHandle(snapshot));
+}
+
 TEST(ProcessList, NoSnapshotWithoutAProcessFolder) {
     EXPECT_EQ(SnapshotProcessesUnder("/nonexistent/proc"), INVALID_HANDLE_VALUE);
     EXPECT_EQ(CreateToolhelp32Snapshot(0, 0), INVALID_HANDLE_VALUE);

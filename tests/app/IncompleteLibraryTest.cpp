@@ -1,0 +1,180 @@
+// Whole runs with an incomplete English resource library in force (it holds
+// the download dialog alone): what it lacks is never taken from the
+// program's own resources. A missing string is an empty text, a missing
+// dialog's run ends at once with -1, a missing icon leaves none.
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QTimer>
+#include <QWidget>
+
+#include <atomic>
+#include <condition_variable>
+#include <map>
+#include <mutex>
+
+#include "app/DeRavizizivuApp.h"
+#include "app/Language.h"
+#include "framework/Thread.h"
+#include "install/InstallDialog.h"
+#include "platform/CommandLine.h"
+#include "tests/support/DialogDriver.h"
+#include "tests/support/DownloadScene.h"
+#include "tests/support/TarnwickConfig.h"
+#include "ui/ConfirmDialogs.h"
+#include "ui/DAzOredavedidEzi.h"
+
+using namespace testsupport;
+
+namespace {
+
+const QString kDownload = "Incomplete Download";  // the incomplete library's caption
+const size_t kSize = 400000;
+
+enum class Attempt { HeldThenWhole, Broken };
+
+DAzOredavedidEzi* Dialog() {
+    return static_cast<DAzOredavedidEzi*>(theApp.m_pMainWnd);
+}
+
+// Counts the windows shown, by caption; answers each with Enter when it is
+// told to, so that a window that should never have shown cannot hold a test.
+struct ShownWindows : QObject {
+    std::map<QString, int> count;
+    bool answer = false;
+    ShownWindows() { qApp->installEventFilter(this); }
+    ~ShownWindows() override { qApp->removeEventFilter(this); }
+    bool eventFilter(QObject* o, QEvent* e) override {
+        // The receiver first: an event to another object may have been made
+        // by another thread.
+        if (!o->isWidgetType() || e->type() != QEvent::Show || !static_cast<QWidget*>(o)->isWindow()) return false;
+        auto* window = static_cast<QWidget*>(o);
+        ++count[window->windowTitle()];
+        if (answer) QTimer::singleShot(0, window, [window] { PressKey(window, Qt::Key_Return); });
+        return false;
+    }
+};
+
+class Incomplete : public testing::Test, protected DownloadScene {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Enter());
+        tarnwick.WriteConfig("[language]\ncodepage=1252\n");
+        g_nCodePage = 0;
+        server.SetHandler([this](const HttpRequest& request, HttpConnection& conn) { Answer(request, conn); });
+    }
+    void TearDown() override {
+        Release();
+        Leave();
+    }
+
+    void Answer(const HttpRequest& request, HttpConnection& conn) {
+        if (request.target.find("dict.php") != std::string::npos)
+            return SendReply(conn, Reply{.body = server.BaseUrl() + "/packages/dict.zip"});
+        ++attempts;
+        conn.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kSize) + "\r\n\r\n");
+        conn.Send(Pattern(kSize).substr(0, kSize / 2));
+        if (attempt == Attempt::Broken) return conn.Close();
+        std::unique_lock lock(holdMutex);
+        released.wait(lock, [this] { return isReleased; });
+        conn.Send(Pattern(kSize).substr(kSize / 2));
+    }
+
+    void Release() {
+        std::lock_guard lock(holdMutex);
+        isReleased = true;
+        released.notify_all();
+    }
+
+    // Starts the program with this dictionary key and plays the user's
+    // steps; returns when the program would end.
+    void Launch(const char* keyArg, std::vector<Step> steps) {
+        std::string destArg = "-" + dest / "dict.zip";
+        std::vector<const char*> args{
+            "DeRavizizivu", "-http://127.0.0.1:9/unused.zip", destArg.c_str(), keyArg, "-Concise", "-1"};
+        SetProcessCommandLine(static_cast<int>(args.size()), const_cast<char**>(args.data()));
+        size_t count = steps.size();
+        auto taken = RunSteps(std::move(steps));
+        QTimer watchdog;
+        watchdog.setSingleShot(true);
+        QObject::connect(&watchdog, &QTimer::timeout, [] {
+            ADD_FAILURE() << "the run never ended";
+            if (Dialog()) Dialog()->EndDialog(IDCANCEL);
+        });
+        watchdog.start(30000);
+        EXPECT_FALSE(theApp.InitInstance());
+        EXPECT_EQ(*taken, count) << "steps not taken";
+        EXPECT_TRUE(AfxWaitForRunningThreads(5000)) << "a worker outlived the run";
+    }
+
+    bool Placed() { return ReadFile(dest / "dict.zip") == Pattern(kSize); }
+    std::map<QString, int> OnlyTheDownloadDialog() const { return {{kDownload, 1}}; }
+
+    TarnwickConfig tarnwick;
+    Attempt attempt = Attempt::HeldThenWhole;
+    std::atomic<int> attempts{0};
+    std::mutex holdMutex;
+    std::condition_variable released;
+    bool isReleased = false;
+    ShownWindows shown;
+};
+
+TEST_F(Incomplete, EmptyKeyShowsTheMessageWithAnEmptyText) {
+    const QString title = QString::fromWCharArray(AfxGetAppName());
+    QString text = "unread";
+    Launch("-", {{"the message", [&] { return FindWindow(title) != nullptr; },
+                  [&] {
+                      text.clear();
+                      for (auto* label : FindWindow(title)->findChildren<QLabel*>()) text += label->text();
+                      PressKey(FindWindow(title), Qt::Key_Return);
+                  }}});
+    EXPECT_EQ(text, "");
+    EXPECT_EQ(shown.count[title], 1);
+}
+
+TEST_F(Incomplete, MissingDialogsEndTheirRunsAtOnceWithMinusOne) {
+    SelectInterfaceLanguage();
+    ASSERT_EQ(g_nCodePage, 1252);
+    shown.answer = true;
+    assure_class confirm(nullptr);
+    error_class error(nullptr);
+    install_class install("Concise", "12#345", nullptr);
+    struct Case {
+        const char* name;
+        CDialog* dlg;
+    } cases[] = {{"confirmation", &confirm}, {"error", &error}, {"install", &install}};
+    for (const Case& c : cases) EXPECT_EQ(c.dlg->DoModal(), -1) << c.name;
+    EXPECT_TRUE(shown.count.empty()) << "no window of the program's own took their place";
+}
+
+TEST_F(Incomplete, TheRefusedConfirmationLetsTheDownloadGoOnAndTheMissingInstallStepEndsIt) {
+    QString doneCaption = "unread";
+    bool iconless = false;
+    Launch("-12#345",
+           {{"the first half arrives", [] { return Dialog() && Dialog()->m_ctlProgress.m_nPos.load() == 50; },
+             [] { PressKey(FindWindow(kDownload), Qt::Key_Escape); }},
+            {"after the question that could not be asked", [] { return true; }, [this] { Release(); }},
+            {"the rest arrives", [] { return Dialog() && Dialog()->m_bFinished; },
+             [&] {
+                 QWidget* w = FindWindow(kDownload);
+                 doneCaption = ControlText(w, IDCANCEL);
+                 iconless = w->windowIcon().isNull();
+                 PressKey(w, Qt::Key_Escape);
+             }}});
+    EXPECT_TRUE(Placed()) << "the download went on after Escape";
+    EXPECT_EQ(attempts, 1);
+    EXPECT_EQ(doneCaption, "") << "the done string is missing";
+    EXPECT_TRUE(iconless);
+    EXPECT_EQ(shown.count, OnlyTheDownloadDialog());
+}
+
+TEST_F(Incomplete, TheMissingErrorDialogEndsTheDownloadDialog) {
+    attempt = Attempt::Broken;
+    Launch("-12#345", {});
+    EXPECT_EQ(attempts, 1) << "no retry";
+    EXPECT_FALSE(Placed());
+    EXPECT_EQ(shown.count, OnlyTheDownloadDialog());
+}
+
+}  // namespace
