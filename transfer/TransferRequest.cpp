@@ -18,6 +18,13 @@ CURLcode SetTransferOptions(CURL* handle, FILE* file, CurlSlist& headers, Progre
     return curl_easy_setopt(handle, CURLOPT_PROGRESSDATA, hook);
 }
 
+// Only a 2xx answer carries the package: anything else is the server's error
+// page or a redirect (never followed), however large its body.
+bool FinalAnswerIsAPackage(CURL* handle) {
+    long status = 0;
+    return curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status >= 200 && status <= 299;
+}
+
 void StampWithServerTime(CURL* handle, const char* localPath) {
     // The library writes a long here; -1 when the server gave no time, and
     // that value is stamped too.
@@ -52,6 +59,7 @@ int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* p
         curl_easy_setopt(handle, CURLOPT_FILETIME, 1L);
         result = curl_easy_perform(handle);
     }
+    if (result == CURLE_OK && !FinalAnswerIsAPackage(handle)) result = CURLE_HTTP_RETURNED_ERROR;
     file.reset();
     StampWithServerTime(handle, localPath);
     headers.reset();

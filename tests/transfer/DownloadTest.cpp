@@ -159,12 +159,34 @@ TEST_P(SizeCheck, MoreThan1024BytesIsAPackage) {
 INSTANTIATE_TEST_SUITE_P(Boundary, SizeCheck,
                          testing::Values(std::pair<size_t, bool>{1024, false}, std::pair<size_t, bool>{1025, true}));
 
-TEST_F(Download, ErrorPageIsRejectedBySize) {
-    ServePackage(Reply{.status = 404, .reason = "Not Found", .body = "<html>not here</html>"});
+struct ServerAnswer {
+    int status;
+    const char* reason;
+    size_t size;
+};
+void PrintTo(const ServerAnswer& a, std::ostream* os) {
+    *os << a.status << " with " << a.size << " bytes";
+}
+
+class AnswerOtherThan2xx : public Download, public testing::WithParamInterface<ServerAnswer> {};
+
+TEST_P(AnswerOtherThan2xx, IsNeverPlacedAsThePackage) {
+    const ServerAnswer& a = GetParam();
+    ServePackage(Reply{.status = a.status,
+                       .reason = a.reason,
+                       .headers = {{"Location", server.BaseUrl() + "/elsewhere.zip"}},
+                       .body = Pattern(a.size)});
     Run(dest / "dict.zip", [this](RecordingDialog&) { ExitOnError(); });
     EXPECT_EQ(errors, 1);
     EXPECT_FALSE(Exists(dest / "dict.zip"));
+    EXPECT_EQ(attempts.load(), 1) << "a redirect is not followed";
 }
+
+INSTANTIATE_TEST_SUITE_P(Statuses, AnswerOtherThan2xx,
+                         testing::Values(ServerAnswer{404, "Not Found", 20}, ServerAnswer{404, "Not Found", 5000},
+                                         ServerAnswer{500, "Internal Server Error", 5000},
+                                         ServerAnswer{301, "Moved Permanently", 5000},
+                                         ServerAnswer{302, "Found", 5000}));
 
 TEST_F(Download, ExistingDestinationIsNeverReplaced) {
     { std::ofstream(dest / "dict.zip") << "old dictionary"; }
