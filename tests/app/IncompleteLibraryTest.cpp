@@ -16,11 +16,10 @@
 
 #include "app/DeRavizizivuApp.h"
 #include "app/Language.h"
-#include "framework/Thread.h"
 #include "install/InstallDialog.h"
-#include "platform/CommandLine.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/DownloadScene.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/TarnwickConfig.h"
 #include "ui/ConfirmDialogs.h"
 #include "ui/DAzOredavedidEzi.h"
@@ -89,23 +88,8 @@ protected:
 
     // Starts the program with this dictionary key and plays the user's
     // steps; returns when the program would end.
-    void Launch(const char* keyArg, std::vector<Step> steps) {
-        std::string destArg = "-" + dest / "dict.zip";
-        std::vector<const char*> args{
-            "DeRavizizivu", "-http://127.0.0.1:9/unused.zip", destArg.c_str(), keyArg, "-Concise", "-1"};
-        SetProcessCommandLine(static_cast<int>(args.size()), const_cast<char**>(args.data()));
-        size_t count = steps.size();
-        auto taken = RunSteps(std::move(steps));
-        QTimer watchdog;
-        watchdog.setSingleShot(true);
-        QObject::connect(&watchdog, &QTimer::timeout, [] {
-            ADD_FAILURE() << "the run never ended";
-            if (Dialog()) Dialog()->EndDialog(IDCANCEL);
-        });
-        watchdog.start(30000);
-        EXPECT_FALSE(theApp.InitInstance());
-        EXPECT_EQ(*taken, count) << "steps not taken";
-        EXPECT_TRUE(AfxWaitForRunningThreads(5000)) << "a worker outlived the run";
+    void Launch(const char* key, std::vector<Step> steps) {
+        RunProgram({"http://127.0.0.1:9/unused.zip", dest / "dict.zip", key, "Concise", "1"}, std::move(steps));
     }
 
     bool Placed() { return ReadFile(dest / "dict.zip") == Pattern(kSize); }
@@ -123,12 +107,12 @@ protected:
 TEST_F(Incomplete, EmptyKeyShowsTheMessageWithAnEmptyText) {
     const QString title = QString::fromWCharArray(AfxGetAppName());
     QString text = "unread";
-    Launch("-", {{"the message", [&] { return FindWindow(title) != nullptr; },
-                  [&] {
-                      text.clear();
-                      for (auto* label : FindWindow(title)->findChildren<QLabel*>()) text += label->text();
-                      PressKey(FindWindow(title), Qt::Key_Return);
-                  }}});
+    Launch("", {{"the message", [&] { return FindWindow(title) != nullptr; },
+                 [&] {
+                     text.clear();
+                     for (auto* label : FindWindow(title)->findChildren<QLabel*>()) text += label->text();
+                     PressKey(FindWindow(title), Qt::Key_Return);
+                 }}});
     EXPECT_EQ(text, "");
     EXPECT_EQ(shown.count[title], 1);
 }
@@ -151,17 +135,16 @@ TEST_F(Incomplete, MissingDialogsEndTheirRunsAtOnceWithMinusOne) {
 TEST_F(Incomplete, TheRefusedConfirmationLetsTheDownloadGoOnAndTheMissingInstallStepEndsIt) {
     QString doneCaption = "unread";
     bool iconless = false;
-    Launch("-12#345",
-           {{"the first half arrives", [] { return Dialog() && Dialog()->m_ctlProgress.m_nPos.load() == 50; },
-             [] { PressKey(FindWindow(kDownload), Qt::Key_Escape); }},
-            {"after the question that could not be asked", [] { return true; }, [this] { Release(); }},
-            {"the rest arrives", [] { return Dialog() && Dialog()->m_bFinished; },
-             [&] {
-                 QWidget* w = FindWindow(kDownload);
-                 doneCaption = ControlText(w, IDCANCEL);
-                 iconless = w->windowIcon().isNull();
-                 PressKey(w, Qt::Key_Escape);
-             }}});
+    Launch("12#345", {{"the first half arrives", [] { return Dialog() && Dialog()->m_ctlProgress.m_nPos.load() == 50; },
+                       [] { PressKey(FindWindow(kDownload), Qt::Key_Escape); }},
+                      {"after the question that could not be asked", [] { return true; }, [this] { Release(); }},
+                      {"the rest arrives", [] { return Dialog() && Dialog()->m_bFinished; },
+                       [&] {
+                           QWidget* w = FindWindow(kDownload);
+                           doneCaption = ControlText(w, IDCANCEL);
+                           iconless = w->windowIcon().isNull();
+                           PressKey(w, Qt::Key_Escape);
+                       }}});
     EXPECT_TRUE(Placed()) << "the download went on after Escape";
     EXPECT_EQ(attempts, 1);
     EXPECT_EQ(doneCaption, "") << "the done string is missing";
@@ -171,7 +154,7 @@ TEST_F(Incomplete, TheRefusedConfirmationLetsTheDownloadGoOnAndTheMissingInstall
 
 TEST_F(Incomplete, TheMissingErrorDialogEndsTheDownloadDialog) {
     attempt = Attempt::Broken;
-    Launch("-12#345", {});
+    Launch("12#345", {});
     EXPECT_EQ(attempts, 1) << "no retry";
     EXPECT_FALSE(Placed());
     EXPECT_EQ(shown.count, OnlyTheDownloadDialog());

@@ -15,12 +15,11 @@
 
 #include "app/DeRavizizivuApp.h"
 #include "install/MainAppProcess.h"
-#include "framework/Thread.h"
-#include "platform/CommandLine.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/DownloadScene.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/PrivateBus.h"
+#include "tests/support/ProgramRun.h"
 #include "tests/support/StandIn.h"
 #include "tests/support/TempDir.h"
 #include "transfer/Progress.h"
@@ -122,29 +121,14 @@ protected:
     }
 
     // Starts the program as the dictionary application does and plays the
-    // user's steps; returns when the program would end.
+    // user's steps, watching the bar; returns when the program would end.
     void Launch(std::vector<Step> steps) {
-        std::string destArg = "-" + dest / "dict.zip";
-        std::vector<const char*> args{
-            "DeRavizizivu", "-http://127.0.0.1:9/unused.zip", destArg.c_str(), "-12#345", "-测试词典", "-1"};
-        SetProcessCommandLine(static_cast<int>(args.size()), const_cast<char**>(args.data()));
-        size_t count = steps.size();
-        auto taken = RunSteps(std::move(steps));
         QTimer sampler;  // what the bar shows, as often as the user could look
         QObject::connect(&sampler, &QTimer::timeout, [this] {
             if (Bar() >= 0) bar.push_back(Bar());
         });
         sampler.start(1);
-        QTimer watchdog;
-        watchdog.setSingleShot(true);
-        QObject::connect(&watchdog, &QTimer::timeout, [] {
-            ADD_FAILURE() << "the run never ended";
-            if (Dialog()) Dialog()->EndDialog(IDCANCEL);
-        });
-        watchdog.start(30000);
-        EXPECT_FALSE(theApp.InitInstance());
-        EXPECT_EQ(*taken, count) << "steps not taken";
-        EXPECT_TRUE(AfxWaitForRunningThreads(5000)) << "a worker outlived the run";
+        RunProgram({"http://127.0.0.1:9/unused.zip", dest / "dict.zip", "12#345", "测试词典", "1"}, std::move(steps));
         QApplication::processEvents();
         for (QWidget* w : QApplication::topLevelWidgets())
             EXPECT_FALSE(w->isVisible()) << w->windowTitle().toStdString() << " is still open";
