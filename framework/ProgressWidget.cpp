@@ -39,13 +39,7 @@ private:
         return m_pCore->Dispatch(message, wParam, lParam);
     }
 
-    QString Caption() const {
-        auto length = static_cast<size_t>(Send(WM_GETTEXTLENGTH, 0, 0));
-        std::wstring buffer(length + 1, L'\0');
-        auto copied = static_cast<size_t>(Send(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
-        buffer.resize(std::min(copied, length));
-        return QString::fromStdWString(buffer);
-    }
+    QString Caption() const { return QString::fromStdWString(AfxGetWindowText(m_pCore->Handle())); }
 
     QString Percentage() const {
         PBRANGE range{};

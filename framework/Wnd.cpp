@@ -69,12 +69,17 @@ void CWnd::SetWindowText(LPCWSTR text) {
     SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
 
-void CWnd::GetWindowText(CString& text) const {
-    auto length = static_cast<size_t>(SendMessage(WM_GETTEXTLENGTH));
+CString AfxGetWindowText(HWND hWnd) {
+    auto length = static_cast<size_t>(SendMessageW(hWnd, WM_GETTEXTLENGTH, 0, 0));
     std::wstring buffer(length + 1, L'\0');
-    auto copied = static_cast<size_t>(SendMessage(WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
+    auto copied =
+        static_cast<size_t>(SendMessageW(hWnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
     buffer.resize(std::min(copied, length));
-    text = CString(buffer);
+    return CString(buffer);
+}
+
+void CWnd::GetWindowText(CString& text) const {
+    text = AfxGetWindowText(GetSafeHwnd());
 }
 
 // Runs f with the window's widget on the interface thread and answers its result.

@@ -70,4 +70,6 @@ inline BOOL PostMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
     return PostMessageW(h, m, w, l);
 }
 BOOL IsWindow(HWND hWnd);
+// The window's text as WM_GETTEXT answers it, whatever its length.
+CString AfxGetWindowText(HWND hWnd);
 HWND GetDlgItem(HWND hDlg, int nIDDlgItem);
