@@ -68,14 +68,7 @@ bool ReadWriteLoop(int in, int out) {
             return false;
         }
         if (n == 0) return true;
-        for (ssize_t done = 0; done < n;) {
-            const ssize_t w = write(out, buffer + done, static_cast<size_t>(n - done));
-            if (w < 0) {
-                if (errno == EINTR) continue;
-                return false;
-            }
-            done += w;
-        }
+        if (!WriteAll(out, buffer, static_cast<size_t>(n))) return false;
     }
 }
 
@@ -275,4 +268,16 @@ FILE* fopen_nofollow(const char* path, const char* mode) {
     if (!file) return nullptr;
     fd.release();
     return file;
+}
+
+bool WriteAll(int fd, const void* data, size_t size) {
+    const char* p = static_cast<const char*>(data);
+    while (size > 0) {
+        const ssize_t n = write(fd, p, size);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) return false;
+        p += n;
+        size -= static_cast<size_t>(n);
+    }
+    return true;
 }

@@ -8,3 +8,6 @@
 HANDLE HandleOfDescriptor(int fd);
 // -1 for null, INVALID_HANDLE_VALUE and anything that is not a descriptor's handle.
 int DescriptorOfHandle(HANDLE handle);
+
+// Writes all of data to the descriptor, going on after interruptions.
+bool WriteAll(int fd, const void* data, size_t size);

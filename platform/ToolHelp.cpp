@@ -61,18 +61,6 @@ bool HasEnded(const std::string& path) {
     return state == 'Z' || state == 'X';
 }
 
-bool WriteAll(int fd, const void* data, size_t size) {
-    const char* p = static_cast<const char*>(data);
-    while (size > 0) {
-        const ssize_t n = write(fd, p, size);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
-        p += n;
-        size -= static_cast<size_t>(n);
-    }
-    return true;
-}
-
 bool WriteRecords(DIR* dir, const std::string& folder, int fd) {
     while (const dirent* entry = readdir(dir)) {
         ProcessRecord record{PidOf(entry->d_name), {}};
