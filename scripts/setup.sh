@@ -19,9 +19,9 @@ for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
 
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
 if [ ${#missing[@]} -gt 0 ]; then
-  SUDO=""
-  [ "$(id -u)" -eq 0 ] || SUDO="sudo"
   export DEBIAN_FRONTEND=noninteractive
   $SUDO apt-get update -qq
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
@@ -29,5 +29,5 @@ fi
 
 # Narrow code pages the tests run under: 936 (GBK) and 1252 (ISO-8859-1).
 have_locale() { locale -a 2>/dev/null | tr 'A-Z' 'a-z' | tr -d '-' | grep -qx "$1"; }
-have_locale zh_cn.gbk || localedef -i zh_CN -f GBK zh_CN.GBK
-have_locale en_us.iso88591 || localedef -i en_US -f ISO-8859-1 en_US.ISO-8859-1
+have_locale zh_cn.gbk || $SUDO localedef -i zh_CN -f GBK zh_CN.GBK
+have_locale en_us.iso88591 || $SUDO localedef -i en_US -f ISO-8859-1 en_US.ISO-8859-1
