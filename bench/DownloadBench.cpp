@@ -1,9 +1,10 @@
 // Download throughput of the real path (query, worker, progress posts to a
 // live dialog, placement) against the curl command-line tool, from the same
-// loopback server; the program's peak memory for a small and a large
-// package; the bar's repaints and the interface thread's CPU time.
+// server in alternating pairs; CPU time of both, the program's peak memory
+// for a small and a large package, the bar's repaints and the interface
+// thread's CPU time. scripts/bench.sh serves the packages from nginx.
 //
-//   download_bench [size in MiB, default 1024]
+//   download_bench <package URL> <its size in MiB> <1 MiB package URL> [pairs, default 7]
 #include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -108,113 +109,178 @@ int RunChild(const char* url, const char* dest) {
     return 0;
 }
 
-std::string Capture(std::vector<std::string> args) {
-    std::string command;
-    for (auto& a : args) command += "'" + a + "' ";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe) return "";
-    char buffer[256] = {};
-    std::string out;
-    while (fgets(buffer, sizeof buffer, pipe)) out += buffer;
-    pclose(pipe);
-    return out;
+struct ChildResult {
+    std::string out;   // what it printed
+    double cpu = 0;    // user + system seconds
+    long maxRssKb = 0;
+    double wall = 0;   // spawn to exit
+};
+
+// Runs a process to its end; its resource use is its own (wait4).
+ChildResult Spawn(std::vector<std::string> args) {
+    ChildResult result;
+    int pipeFds[2];
+    if (pipe(pipeFds) != 0) return result;
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
+    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
+    std::vector<char*> argv;
+    for (auto& a : args) argv.push_back(a.data());
+    argv.push_back(nullptr);
+    auto start = Clock::now();
+    pid_t pid = 0;
+    bool spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
+    posix_spawn_file_actions_destroy(&actions);
+    close(pipeFds[1]);
+    char buffer[256];
+    ssize_t n;
+    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0) result.out.append(buffer, static_cast<size_t>(n));
+    close(pipeFds[0]);
+    if (!spawned) return result;
+    int status = 0;
+    rusage usage{};
+    wait4(pid, &status, 0, &usage);
+    result.wall = std::chrono::duration<double>(Clock::now() - start).count();
+    result.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    result.maxRssKb = usage.ru_maxrss;
+    return result;
 }
 
 struct ProgramRun {
-    double seconds = 0;
+    double seconds = 0;  // the download's own steps: query, transfer, placement
     long posts = 0;
-    long maxRssKb = 0;
     bool placed = false;
     long paints = 0;
     long barWidth = 0;
     double interfaceCpu = 0;  // seconds
+    ChildResult process;
 };
 
 ProgramRun RunProgram(const std::string& self, const std::string& url, const testsupport::TempDir& dir) {
     std::string dest = dir / "dicts/dict.zip";  // not the temporary folder itself
     unlink(dest.c_str());
     ProgramRun run;
+    long rss = 0;
     int finished = 0;
-    std::sscanf(Capture({self, "--child", url, dest}).c_str(), "%lf %ld %ld %d %ld %ld %lf", &run.seconds, &run.posts,
-                &run.maxRssKb, &finished, &run.paints, &run.barWidth, &run.interfaceCpu);
+    run.process = Spawn({self, "--child", url, dest});
+    std::sscanf(run.process.out.c_str(), "%lf %ld %ld %d %ld %ld %lf", &run.seconds, &run.posts, &rss, &finished,
+                &run.paints, &run.barWidth, &run.interfaceCpu);
     run.placed = finished == 1 && access(dest.c_str(), F_OK) == 0;
     unlink(dest.c_str());
     return run;
 }
 
-double RunCurl(const std::string& url, const testsupport::TempDir& dir) {
+struct CurlRun {
+    double seconds = -1;  // its own transfer time (-w time_total); -1 when it failed
+    ChildResult process;
+};
+
+CurlRun RunCurl(const std::string& url, const testsupport::TempDir& dir) {
     std::string out = dir / "curl.bin";
-    auto start = Clock::now();
-    std::string status = Capture({"curl", "-s", "--noproxy", "*", "-o", out, "-w", "%{http_code}", url});
-    double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    CurlRun run;
+    run.process = Spawn({"curl", "-s", "--noproxy", "*", "-o", out, "-w", "%{http_code} %{time_total}", url});
+    int code = 0;
+    double total = 0;
+    if (std::sscanf(run.process.out.c_str(), "%d %lf", &code, &total) == 2 && code == 200) run.seconds = total;
     unlink(out.c_str());
-    return status == "200" ? seconds : -1;
+    return run;
 }
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    size_t n = values.size();
+    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
+}
+
+// The package address and size: given by the caller (the same nginx for both
+// sides), or else served by an in-process loopback server.
+struct Packages {
+    std::string large, small, paced;
+    double largeMiB = 0;
+};
 
 }  // namespace
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--child") return RunChild(argv[2], argv[3]);
-    uint64_t mib = argc > 1 ? std::strtoull(argv[1], nullptr, 10) : 1024;
+    // download_bench <large URL> <its MiB> <1 MiB URL> [pairs]
+    if (argc < 4) {
+        std::fprintf(stderr, "usage: download_bench <package URL> <its size in MiB> <1 MiB package URL> [pairs]\n");
+        return 2;
+    }
+    Packages packages{argv[1], argv[3], "", std::strtod(argv[2], nullptr)};
+    int pairs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 7;
 
     testsupport::TempDir dir;
     mkdir((dir / "dicts").c_str(), 0700);
     setenv("TMPDIR", dir.Path().c_str(), 1);
     setenv("http_proxy", "http://127.0.0.1:9", 1);  // the service is not reached: the command line's address is used
     setenv("no_proxy", "127.0.0.1", 1);
+    // 64 MiB in 16 KiB pieces, as a slower link delivers them, so the
+    // library reports progress often.
     testsupport::LoopbackServer server;
-    server.SetHandler([](const testsupport::HttpRequest& request, testsupport::HttpConnection& conn) {
-        // "/<MiB>" at full speed; "/paced/<MiB>" in 16 KiB pieces, as a
-        // slower link delivers them, so the library reports progress often.
-        bool paced = request.target.rfind("/paced/", 0) == 0;
-        uint64_t size = std::strtoull(request.target.c_str() + (paced ? 7 : 1), nullptr, 10) * 1024 * 1024;
+    server.SetHandler([](const testsupport::HttpRequest&, testsupport::HttpConnection& conn) {
+        const uint64_t size = 64ull * 1024 * 1024, piece = 16 * 1024;
         conn.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(size) + "\r\nConnection: close\r\n\r\n");
-        const uint64_t piece = paced ? 16 * 1024 : size;
         for (uint64_t sent = 0; sent < size; sent += piece) {
-            if (!conn.SendPattern(std::min(piece, size - sent))) break;
-            if (paced) std::this_thread::sleep_for(std::chrono::microseconds(200));
+            if (!conn.SendPattern(piece)) break;
+            std::this_thread::sleep_for(std::chrono::microseconds(200));
         }
         conn.Finish();
     });
+    packages.paced = server.BaseUrl() + "/paced";
     std::string self = "/proc/self/exe";
     char path[4096] = {};
     if (readlink("/proc/self/exe", path, sizeof path - 1) > 0) self = path;
 
-    std::string small = server.BaseUrl() + "/1";
-    std::string large = server.BaseUrl() + "/" + std::to_string(mib);
-    ProgramRun smallRun = RunProgram(self, small, dir);
-    ProgramRun pacedRun = RunProgram(self, server.BaseUrl() + "/paced/64", dir);
-    double bestCurl = 1e9, bestProgram = 1e9;
+    ProgramRun smallRun = RunProgram(self, packages.small, dir);
+    ProgramRun pacedRun = RunProgram(self, packages.paced, dir);
+    std::vector<double> ratios, programSeconds, curlSeconds, programCpu, curlCpu, programWall, curlWall;
     ProgramRun largeRun;
-    for (int i = 0; i < 5; ++i) {  // best of five, alternating, against noise
-        ProgramRun r = RunProgram(self, large, dir);
-        if (!r.placed) {
-            std::fprintf(stderr, "the program did not place the package\n");
+    for (int i = 0; i < pairs; ++i) {
+        // Alternating who goes first, so neither always meets a warm or a cold cache.
+        ProgramRun r;
+        CurlRun c;
+        if (i % 2 == 0) {
+            r = RunProgram(self, packages.large, dir);
+            c = RunCurl(packages.large, dir);
+        } else {
+            c = RunCurl(packages.large, dir);
+            r = RunProgram(self, packages.large, dir);
+        }
+        if (!r.placed || c.seconds <= 0) {
+            std::fprintf(stderr, "pair %d: %s failed\n", i + 1, r.placed ? "curl" : "the program");
             return 1;
         }
-        if (r.seconds < bestProgram) bestProgram = r.seconds, largeRun = r;
-        double c = RunCurl(large, dir);
-        if (c < 0) {
-            std::fprintf(stderr, "curl failed\n");
-            return 1;
-        }
-        bestCurl = std::min(bestCurl, c);
+        std::printf("pair %d: program %.3f s, curl %.3f s\n", i + 1, r.seconds, c.seconds);
+        ratios.push_back(c.seconds / r.seconds);
+        programSeconds.push_back(r.seconds);
+        curlSeconds.push_back(c.seconds);
+        programCpu.push_back(r.process.cpu);
+        curlCpu.push_back(c.process.cpu);
+        programWall.push_back(r.process.wall);
+        curlWall.push_back(c.process.wall);
+        largeRun = r;
     }
-    double mb = static_cast<double>(mib);
-    double programRate = mb / bestProgram, curlRate = mb / bestCurl;
-    std::printf("package: %llu MiB over loopback\n", static_cast<unsigned long long>(mib));
-    std::printf("program: %.1f MiB/s (%.3f s), %ld progress posts\n", programRate, bestProgram, largeRun.posts);
-    std::printf("bar: %ld repaints for a bar %ld px wide (goal <= width + 3)\n", largeRun.paints, largeRun.barWidth);
-    std::printf("interface thread: %.3f CPU s per GiB\n", largeRun.interfaceCpu / (mb / 1024.0));
+    const double mib = packages.largeMiB, gib = mib / 1024.0;
+    std::printf("package: %.0f MiB, %d alternating pairs, medians\n", mib, pairs);
+    std::printf("program: %.1f MiB/s (%.3f s transfer), %.3f CPU s per GiB, %.3f s whole process\n",
+                mib / Median(programSeconds), Median(programSeconds), Median(programCpu) / gib, Median(programWall));
+    std::printf("curl:    %.1f MiB/s (%.3f s transfer), %.3f CPU s per GiB, %.3f s whole process\n",
+                mib / Median(curlSeconds), Median(curlSeconds), Median(curlCpu) / gib, Median(curlWall));
+    std::printf("throughput program/curl: %.3f (median of the pairs' ratios; goal >= 1.0)\n", Median(ratios));
+    std::printf("progress posts: %ld; bar: %ld repaints for a bar %ld px wide\n", largeRun.posts, largeRun.paints,
+                largeRun.barWidth);
+    std::printf("interface thread: %.3f CPU s per GiB\n", largeRun.interfaceCpu / gib);
     std::printf(
-        "paced 64 MiB in 16 KiB pieces: %ld progress posts, %ld repaints for a bar %ld px wide, %.3f CPU s "
-        "per GiB on the interface thread\n",
-        pacedRun.posts, pacedRun.paints, pacedRun.barWidth, pacedRun.interfaceCpu * 16);
-    std::printf("curl:    %.1f MiB/s (%.3f s)\n", curlRate, bestCurl);
-    std::printf("ratio program/curl: %.3f (goal >= 0.95)\n", programRate / curlRate);
-    std::printf("peak RSS: %ld KiB for 1 MiB, %ld KiB for %llu MiB (difference %.1f %%, goal within 10 %%)\n",
-                smallRun.maxRssKb, largeRun.maxRssKb, static_cast<unsigned long long>(mib),
-                100.0 * (static_cast<double>(largeRun.maxRssKb) - static_cast<double>(smallRun.maxRssKb)) /
-                    static_cast<double>(smallRun.maxRssKb));
+        "paced 64 MiB in 16 KiB pieces: %ld progress posts, %ld repaints, %.3f CPU s per GiB on the interface "
+        "thread\n",
+        pacedRun.posts, pacedRun.paints, pacedRun.interfaceCpu * 16);
+    std::printf("peak RSS: %ld KiB for 1 MiB, %ld KiB for %.0f MiB (difference %.1f %%, goal within 10 %%)\n",
+                smallRun.process.maxRssKb, largeRun.process.maxRssKb, mib,
+                100.0 * static_cast<double>(largeRun.process.maxRssKb - smallRun.process.maxRssKb) /
+                    static_cast<double>(smallRun.process.maxRssKb));
     return 0;
 }

@@ -1,0 +1,30 @@
+#!/usr/bin/env bash
+# Sets up, builds and runs the benchmarks:
+#   scripts/bench.sh [package MiB, default 1024] [pairs, default 7]
+# The download benchmark gets both packages from one nginx on 127.0.0.1, the
+# program and the curl tool in alternating pairs; the start benchmark runs on
+# the offscreen platform and, where Xvfb is installed, on a virtual display.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+mib=${1:-1024}
+pairs=${2:-7}
+bash scripts/setup.sh
+cmake -S . -B build >/dev/null
+cmake --build build -j "$(nproc)" --target download_bench paint_bench start_bench start_program start_bare
+
+work=$(mktemp -d)
+trap 'kill "${package_server_pid:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT
+source scripts/package_server.sh
+port=$((20000 + RANDOM % 20000))
+start_package_server "$work" "$port" "$mib" 0
+head -c $((1024 * 1024)) /dev/urandom > "$work/www/packages/small.zip"
+base=http://127.0.0.1:$port/packages
+
+build/bench/download_bench "$base/dict.zip" "$mib" "$base/small.zip" "$pairs"
+QT_QPA_PLATFORM=offscreen build/bench/paint_bench
+echo "offscreen platform:"
+QT_QPA_PLATFORM=offscreen build/bench/start_bench build/bench/start_program build/bench/start_bare
+if command -v xvfb-run >/dev/null; then
+  echo "virtual display (xcb):"
+  QT_QPA_PLATFORM=xcb xvfb-run -a build/bench/start_bench build/bench/start_program build/bench/start_bare
+fi
