@@ -33,7 +33,10 @@ http {
   }
 }
 CONF
-  nginx -p "$dir/nginx" -c "$dir/nginx/nginx.conf" &
+  # A user's PATH may lack /usr/sbin, where Debian puts it.
+  local nginx
+  nginx=$(command -v nginx || echo /usr/sbin/nginx)
+  "$nginx" -p "$dir/nginx" -c "$dir/nginx/nginx.conf" &
   package_server_pid=$!
   for _ in $(seq 100); do
     curl -s -o /dev/null --noproxy '*' "http://127.0.0.1:$port/" && return 0
