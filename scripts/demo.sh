@@ -10,6 +10,9 @@
 # session bus, prints the registrations.
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# A fresh machine's login may set no locale at all; the windows' Chinese texts
+# and the window lookups by name need UTF-8.
+[ -n "${LC_ALL:-}${LANG:-}" ] || export LANG=C.UTF-8
 program=$(realpath "${1:-build/app/DeRavizizivu}")
 standin=$(realpath "${2:-build/standin/tarnwick_standin}")
 out=$PWD/out

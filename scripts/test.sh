@@ -5,6 +5,9 @@
 #   scripts/test.sh --thread    the thread-sanitizer build of the threaded tests, in build-tsan/
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# A fresh machine's login may set no locale at all; the windows' Chinese texts
+# and the window lookups by name need UTF-8.
+[ -n "${LC_ALL:-}${LANG:-}" ] || export LANG=C.UTF-8
 bash scripts/setup.sh
 
 dir=build
