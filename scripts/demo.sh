@@ -119,4 +119,7 @@ rm -f "$out/dicts/dict.zip" "$out/tmp/dict.zip"
 start_package_server "$out" "$port" 8 1m
 play en "Dictionary Download" "Confirm Exit" Error Install en-
 echo "registrations: $(tr '\n' ' ' <"$out/calls.txt" 2>/dev/null || echo none)"
+# What the stand-in application printed, as a picture beside the windows'.
+convert -background white -fill black -pointsize 14 \
+  label:"$(sed 's/^/dictionary application: /' "$out/calls.txt" 2>/dev/null)" "$out/registration.png" || true
 echo "windows: $(ls "$out"/*.png | tr '\n' ' ')"
