@@ -5,10 +5,8 @@
 // thread's CPU time. scripts/bench.sh serves the packages from nginx.
 //
 //   download_bench <package URL> <its size in MiB> <1 MiB package URL> [pairs, default 7]
-#include <spawn.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -25,16 +23,18 @@
 #include <vector>
 
 #include "bench/BarPaints.h"
+#include "bench/Spawn.h"
 #include "framework/Gdi.h"
 #include "framework/Thread.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TempDir.h"
 #include "ui/DAzOredavedidEzi.h"
 
-extern char** environ;
-
 namespace {
 
+using bench::ChildResult;
+using bench::Median;
+using bench::Spawn;
 using Clock = std::chrono::steady_clock;
 
 double ThreadCpuSeconds() {
@@ -109,45 +109,6 @@ int RunChild(const char* url, const char* dest) {
     return 0;
 }
 
-struct ChildResult {
-    std::string out;   // what it printed
-    double cpu = 0;    // user + system seconds
-    long maxRssKb = 0;
-    double wall = 0;   // spawn to exit
-};
-
-// Runs a process to its end; its resource use is its own (wait4).
-ChildResult Spawn(std::vector<std::string> args) {
-    ChildResult result;
-    int pipeFds[2];
-    if (pipe(pipeFds) != 0) return result;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    auto start = Clock::now();
-    pid_t pid = 0;
-    bool spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(pipeFds[1]);
-    char buffer[256];
-    ssize_t n;
-    while ((n = read(pipeFds[0], buffer, sizeof buffer)) > 0) result.out.append(buffer, static_cast<size_t>(n));
-    close(pipeFds[0]);
-    if (!spawned) return result;
-    int status = 0;
-    rusage usage{};
-    wait4(pid, &status, 0, &usage);
-    result.wall = std::chrono::duration<double>(Clock::now() - start).count();
-    result.cpu = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-    result.maxRssKb = usage.ru_maxrss;
-    return result;
-}
-
 struct ProgramRun {
     double seconds = 0;  // the download's own steps: query, transfer, placement
     long posts = 0;
@@ -186,12 +147,6 @@ CurlRun RunCurl(const std::string& url, const testsupport::TempDir& dir) {
     if (std::sscanf(run.process.out.c_str(), "%d %lf", &code, &total) == 2 && code == 200) run.seconds = total;
     unlink(out.c_str());
     return run;
-}
-
-double Median(std::vector<double> values) {
-    std::sort(values.begin(), values.end());
-    size_t n = values.size();
-    return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
 // The package address and size: given by the caller (the same nginx for both

@@ -3,57 +3,21 @@
 // in alternating pairs; prints the medians and their ratio.
 //
 //   start_bench <program> <bare dialog> [pairs, default 15]
-#include <spawn.h>
-#include <sys/wait.h>
-#include <time.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <vector>
 
-extern char** environ;
+#include "bench/Spawn.h"
 
 namespace {
 
-long long NowNs() {
-    timespec now{};
-    clock_gettime(CLOCK_MONOTONIC, &now);
-    return static_cast<long long>(now.tv_sec) * 1000000000LL + now.tv_nsec;
-}
-
 // Milliseconds from spawning the program to its first painted window; -1 when it printed nothing.
-double TimeToPaint(std::vector<std::string> args) {
-    int fds[2];
-    if (pipe(fds) != 0) return -1;
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, fds[1], 1);
-    posix_spawn_file_actions_addclose(&actions, fds[0]);
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    const long long start = NowNs();
-    const bool spawned = posix_spawn(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0;
-    posix_spawn_file_actions_destroy(&actions);
-    close(fds[1]);
-    std::string out;
-    char buffer[64];
-    ssize_t n;
-    while ((n = read(fds[0], buffer, sizeof buffer)) > 0) out.append(buffer, static_cast<size_t>(n));
-    close(fds[0]);
-    if (!spawned) return -1;
-    waitpid(pid, nullptr, 0);
-    const long long painted = std::atoll(out.c_str());
-    return painted > start ? static_cast<double>(painted - start) / 1e6 : -1;
-}
-
-double Median(std::vector<double> v) {
-    std::sort(v.begin(), v.end());
-    return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+double TimeToPaint(const std::vector<std::string>& args) {
+    const bench::ChildResult run = bench::Spawn(args);
+    const long long painted = std::atoll(run.out.c_str());
+    return run.ran && painted > run.startedNs ? static_cast<double>(painted - run.startedNs) / 1e6 : -1;
 }
 
 }  // namespace
@@ -85,6 +49,6 @@ int main(int argc, char** argv) {
     }
     std::printf("start to painted dialog (median of %d alternating pairs): program %.1f ms, bare Qt dialog %.1f ms, "
                 "ratio %.2f (goal <= 1.2)\n",
-                pairs, Median(p), Median(b), Median(p) / Median(b));
+                pairs, bench::Median(p), bench::Median(b), bench::Median(p) / bench::Median(b));
     return 0;
 }
