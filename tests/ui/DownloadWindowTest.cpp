@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -23,6 +24,7 @@
 #include "tests/support/StandIn.h"
 #include "tests/support/TempDir.h"
 #include "transfer/Progress.h"
+#include "transfer/TransferRequest.h"
 #include "ui/DAzOredavedidEzi.h"
 
 using namespace testsupport;
@@ -36,8 +38,9 @@ const QString kInstall = "安装";
 const size_t kSize = 400000;
 
 // How the package server answers one attempt; a held attempt stops halfway
-// until the test lets it go on.
-enum class Attempt { Whole, Broken, HeldThenWhole, HeldThenBroken };
+// until the test lets it go on, a stalled one sends its head and then nothing
+// until the client gives up on it.
+enum class Attempt { Whole, Broken, HeldThenWhole, HeldThenBroken, Stalled };
 
 DAzOredavedidEzi* Dialog() {
     return static_cast<DAzOredavedidEzi*>(theApp.m_pMainWnd);
@@ -105,6 +108,10 @@ protected:
         Attempt a = plan.at(std::min<size_t>(attempts++, plan.size() - 1));
         if (a == Attempt::Whole) return SendReply(conn, Reply{.body = Pattern(kSize)});
         conn.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kSize) + "\r\n\r\n");
+        if (a == Attempt::Stalled) {
+            if (conn.WaitForHangUp(std::chrono::seconds(20))) ++stallsGivenUp;
+            return conn.Close();
+        }
         conn.Send(Pattern(kSize).substr(0, kSize / 2));
         if (a == Attempt::HeldThenWhole || a == Attempt::HeldThenBroken) {
             std::unique_lock lock(holdMutex);
@@ -139,6 +146,7 @@ protected:
     std::vector<Attempt> plan;
     std::atomic<size_t> attempts{0};
     std::atomic<int> queries{0};
+    std::atomic<int> stallsGivenUp{0};
     std::mutex holdMutex;
     std::condition_variable released;
     bool isReleased = false;
@@ -283,6 +291,23 @@ INSTANTIATE_TEST_SUITE_P(
                     ErrorAnswer{"CloseBoxExits", [](QWidget* w) { CloseBox(w); }, false},
                     ErrorAnswer{"ExitButton", [](QWidget* w) { ClickButton(w, "退出"); }, false}),
     [](const testing::TestParamInfo<ErrorAnswer>& p) { return p.param.name; });
+
+// A package server that stops sending is given up on (after a stall limit
+// shortened for the test) and the failure is offered for a retry.
+TEST_F(Run, StalledTransferFailsAndRetryGetsANewAttempt) {
+    struct ShortStallLimit {
+        ShortStallLimit() { SetStallLimitForTesting(1); }
+        ~ShortStallLimit() { SetStallLimitForTesting(kStallLimitSeconds); }
+    } shortLimit;
+    plan = {Attempt::Stalled, Attempt::Whole};
+    Launch({{"the error", [] { return Showing(kError); }, Press(kError, Qt::Key_Return)},
+            {"done", Done, Press(kDownload, Qt::Key_Escape)},
+            Install()});
+    EXPECT_EQ(stallsGivenUp.load(), 1) << "the client never gave up on the stalled attempt";
+    EXPECT_EQ(attempts.load(), 2u);
+    EXPECT_EQ(shown.count[kError], 1);
+    EXPECT_TRUE(Placed());
+}
 
 // Both questions open together: the confirmation asked before the failure
 // came, or asked by the download dialog's button while the error dialog is
