@@ -74,9 +74,10 @@ Step Install() {
     return {"the install step", [] { return Showing(kInstall); }, Press(kInstall, Qt::Key_Return)};
 }
 
-// Counts the windows shown, by caption.
+// Counts the windows shown, by caption, and the paints of the download dialog.
 struct ShownWindows : QObject {
     std::map<QString, int> count;
+    std::atomic<int> downloadPaints{0};  // read by the server's threads
     ShownWindows() { qApp->installEventFilter(this); }
     ~ShownWindows() override { qApp->removeEventFilter(this); }
     bool eventFilter(QObject* o, QEvent* e) override {
@@ -84,6 +85,9 @@ struct ShownWindows : QObject {
         // by another thread.
         if (o->isWidgetType() && e->type() == QEvent::Show && static_cast<QWidget*>(o)->isWindow())
             ++count[static_cast<QWidget*>(o)->windowTitle()];
+        if (o->isWidgetType() && e->type() == QEvent::Paint && static_cast<QWidget*>(o)->isWindow() &&
+            static_cast<QWidget*>(o)->windowTitle() == kDownload)
+            ++downloadPaints;
         return false;
     }
 };
@@ -103,6 +107,7 @@ protected:
     void Answer(const HttpRequest& request, HttpConnection& conn) {
         if (request.target.find("dict.php") != std::string::npos) {
             ++queries;
+            paintedAtQuery = shown.downloadPaints > 0;
             return SendReply(conn, Reply{.body = server.BaseUrl() + "/packages/dict.zip"});
         }
         Attempt a = plan.at(std::min<size_t>(attempts++, plan.size() - 1));
@@ -146,6 +151,7 @@ protected:
     std::vector<Attempt> plan;
     std::atomic<size_t> attempts{0};
     std::atomic<int> queries{0};
+    std::atomic<bool> paintedAtQuery{false};
     std::atomic<int> stallsGivenUp{0};
     std::mutex holdMutex;
     std::condition_variable released;
@@ -307,6 +313,13 @@ TEST_F(Run, StalledTransferFailsAndRetryGetsANewAttempt) {
     EXPECT_EQ(attempts.load(), 2u);
     EXPECT_EQ(shown.count[kError], 1);
     EXPECT_TRUE(Placed());
+}
+
+TEST_F(Run, DialogIsPaintedBeforeTheServiceIsAsked) {
+    plan = {Attempt::Whole};
+    Launch({{"done", Done, Press(kDownload, Qt::Key_Escape)}, Install()});
+    EXPECT_EQ(queries.load(), 1);
+    EXPECT_TRUE(paintedAtQuery) << "the service was asked while the dialog had never been painted";
 }
 
 // Both questions open together: the confirmation asked before the failure
