@@ -77,7 +77,7 @@ struct CHttpFile::Transfer {
     CurlMultiPtr multi;
     bool added = false;  // easy is part of multi
 
-    std::string pending;       // arrived, not yet read from position on
+    std::string pending;  // arrived, not yet read from position on
     std::size_t position = 0;
     std::size_t received = 0;  // body bytes taken in, at most kMaxBody
     bool overflow = false;     // the body went on past kMaxBody
@@ -222,7 +222,8 @@ CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, 
     set(curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 60L));
     set(curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L));
     set(curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L));
-    if (m_dwReceiveTimeoutMs != 0) set(curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(m_dwReceiveTimeoutMs)));
+    if (m_dwReceiveTimeoutMs != 0)
+        set(curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(m_dwReceiveTimeoutMs)));
     set(curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHttpFile::Transfer::CollectBody));
     set(curl_easy_setopt(h, CURLOPT_WRITEDATA, transfer.get()));
     // A proxy tunnel's own answer is no head of the response.

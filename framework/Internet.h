@@ -117,6 +117,6 @@ public:
                         LPCWSTR pstrHeaders = nullptr, DWORD dwHeadersLength = 0);
 
 private:
-    std::string m_strAgent;         // narrow, as sent
+    std::string m_strAgent;          // narrow, as sent
     DWORD m_dwReceiveTimeoutMs = 0;  // 0: none
 };
