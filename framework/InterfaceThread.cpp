@@ -16,13 +16,19 @@ namespace {
 // the toolkit only carries the wake-up.
 std::mutex g_queueMutex;
 std::deque<std::function<void()>> g_queue;
+// Interface thread only: the holds alive, and the wake-ups they kept back.
+int g_nHolds = 0;
+int g_nHeldWakes = 0;
 
 class Courier : public QObject {
 protected:
     bool event(QEvent* e) override {
         AFX_TAKE_OVER(e);
         if (e->type() != QEvent::User) return QObject::event(e);
-        RunOne();
+        if (g_nHolds > 0)
+            ++g_nHeldWakes;
+        else
+            RunOne();
         return true;
     }
 
@@ -50,6 +56,12 @@ Courier* TheCourier() {
     return courier;
 }
 
+void PostWake() {
+    auto* wake = new QEvent(QEvent::User);
+    AFX_HAND_OVER(wake);
+    QCoreApplication::postEvent(TheCourier(), wake);
+}
+
 }  // namespace
 
 void AfxPostToInterfaceThread(std::function<void()> call) {
@@ -58,9 +70,7 @@ void AfxPostToInterfaceThread(std::function<void()> call) {
         std::lock_guard lock(g_queueMutex);
         g_queue.push_back(std::move(call));
     }
-    auto* wake = new QEvent(QEvent::User);
-    AFX_HAND_OVER(wake);
-    QCoreApplication::postEvent(TheCourier(), wake);
+    PostWake();
 }
 
 bool AfxIsInterfaceThread() {
@@ -93,4 +103,14 @@ void AfxRunQueuedCalls() {
         }
         Courier::RunOne();
     }
+}
+
+CQueuedCallsHold::CQueuedCallsHold() {
+    ASSERT_INTERFACE_THREAD();
+    ++g_nHolds;
+}
+
+CQueuedCallsHold::~CQueuedCallsHold() {
+    if (--g_nHolds > 0) return;
+    for (; g_nHeldWakes > 0; --g_nHeldWakes) PostWake();
 }

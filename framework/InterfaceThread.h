@@ -25,3 +25,14 @@ void AfxRunQueuedCalls();
 
 // Marks the calls that are only ever made on the interface thread.
 #define ASSERT_INTERFACE_THREAD() assert(AfxIsInterfaceThread())
+
+// Interface thread: while one lives, what other threads queue is kept for
+// later (posted messages among it); the calls run in order once the last one
+// is gone. For waits that must handle nothing of the program's own.
+class CQueuedCallsHold {
+public:
+    CQueuedCallsHold();
+    ~CQueuedCallsHold();
+    CQueuedCallsHold(const CQueuedCallsHold&) = delete;
+    CQueuedCallsHold& operator=(const CQueuedCallsHold&) = delete;
+};

@@ -2,6 +2,7 @@
 
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string_view>
@@ -62,39 +63,105 @@ bool HasWebScheme(std::string_view url) {
     return startsWithNoCase("http://") || startsWithNoCase("https://");
 }
 
-// Collects the body up to CHttpFile::kMaxBody bytes and then stops the
-// transfer, so an endless answer cannot use up memory.
-struct BodySink {
-    std::string body;
-    bool overflow = false;
+struct CurlMultiDeleter {
+    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
 };
-
-size_t CollectBody(char* data, size_t size, size_t count, void* user) {
-    auto* sink = static_cast<BodySink*>(user);
-    const size_t bytes = size * count;
-    const size_t room = CHttpFile::kMaxBody - sink->body.size();
-    if (bytes > room) {
-        sink->body.append(data, room);
-        sink->overflow = true;
-        return 0;  // libcurl ends the transfer with CURLE_WRITE_ERROR
-    }
-    sink->body.append(data, bytes);
-    return bytes;
-}
+using CurlMultiPtr = std::unique_ptr<CURLM, CurlMultiDeleter>;
 
 }  // namespace
+
+// One request under way: the library moves it on only while the caller waits
+// for its head or reads its body, so nothing arrives that nobody asked for.
+struct CHttpFile::Transfer {
+    CurlPtr easy;
+    CurlMultiPtr multi;
+    bool added = false;  // easy is part of multi
+
+    std::string pending;  // arrived, not yet read from position on
+    std::size_t position = 0;
+    std::size_t received = 0;  // body bytes taken in, at most kMaxBody
+    bool overflow = false;     // the body went on past kMaxBody
+    bool headDone = false;     // the head of the final answer has arrived
+    bool finished = false;
+    CURLcode result = CURLE_OK;
+
+    ~Transfer() {
+        if (added) curl_multi_remove_handle(multi.get(), easy.get());
+    }
+
+    bool HasData() const { return position < pending.size(); }
+
+    // Moves the transfer on until ready() holds or it has ended.
+    template <class Ready>
+    void RunUntil(Ready ready) {
+        while (!finished && !ready()) {
+            int running = 0;
+            if (curl_multi_perform(multi.get(), &running) != CURLM_OK) Finish(CURLE_OUT_OF_MEMORY);
+            int left = 0;
+            while (CURLMsg* msg = curl_multi_info_read(multi.get(), &left))
+                if (msg->msg == CURLMSG_DONE) Finish(msg->data.result);
+            if (finished || ready()) return;
+            // The library shortens the wait to its own next deadline.
+            curl_multi_poll(multi.get(), nullptr, 0, 1000, nullptr);
+        }
+    }
+
+    void Finish(CURLcode code) {
+        finished = true;
+        result = code;
+    }
+
+    // Takes the body up to kMaxBody bytes and then stops the transfer, so an
+    // endless answer cannot use up memory.
+    static size_t CollectBody(char* data, size_t size, size_t count, void* user) {
+        auto* t = static_cast<Transfer*>(user);
+        const size_t bytes = size * count;
+        const size_t taken = std::min(bytes, kMaxBody - t->received);
+        t->pending.append(data, taken);
+        t->received += taken;
+        if (taken == bytes) return bytes;
+        t->overflow = true;
+        return 0;  // libcurl ends the transfer with CURLE_WRITE_ERROR
+    }
+
+    // The blank line after a final (not an interim 1xx) status ends the head.
+    static size_t NoteHeader(char* data, size_t size, size_t count, void* user) {
+        auto* t = static_cast<Transfer*>(user);
+        const std::string_view line(data, size * count);
+        if (line == "\r\n" || line == "\n") {
+            long status = 0;
+            curl_easy_getinfo(t->easy.get(), CURLINFO_RESPONSE_CODE, &status);
+            if (status >= 200) t->headDone = true;
+        }
+        return line.size();
+    }
+
+    DWORD ReadError() const {
+        if (overflow) return ERROR_NOT_ENOUGH_MEMORY;
+        return result == CURLE_OK ? 0 : ErrorFromCurl(result);
+    }
+};
+
+CHttpFile::CHttpFile(std::unique_ptr<Transfer> pTransfer) : m_pTransfer(std::move(pTransfer)) {}
+
+CHttpFile::~CHttpFile() = default;
 
 UINT CHttpFile::Read(void* lpBuf, UINT nCount) {
     if (nCount == 0) return 0;
     if (!lpBuf) ThrowInternetException(ERROR_INVALID_PARAMETER);
-    const size_t available = m_body.size() - m_position;
-    if (available == 0) {
-        if (m_dwReadError != 0) ThrowInternetException(m_dwReadError);
+    Transfer& t = *m_pTransfer;
+    t.RunUntil([&t] { return t.HasData(); });
+    if (!t.HasData()) {
+        if (DWORD error = t.ReadError()) ThrowInternetException(error);
         return 0;
     }
-    const size_t count = available < nCount ? available : nCount;
-    std::memcpy(lpBuf, m_body.data() + m_position, count);
-    m_position += count;
+    const size_t count = std::min<size_t>(t.pending.size() - t.position, nCount);
+    std::memcpy(lpBuf, t.pending.data() + t.position, count);
+    t.position += count;
+    if (!t.HasData()) {
+        t.pending.clear();
+        t.position = 0;
+    }
     return static_cast<UINT>(count);
 }
 
@@ -111,6 +178,12 @@ CInternetSession::~CInternetSession() {
     curl_global_cleanup();
 }
 
+BOOL CInternetSession::SetOption(DWORD dwOption, DWORD dwValue, DWORD /*dwFlags*/) {
+    if (dwOption != INTERNET_OPTION_RECEIVE_TIMEOUT) return FALSE;
+    m_dwReceiveTimeoutMs = dwValue;
+    return TRUE;
+}
+
 CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, DWORD /*dwFlags*/,
                                       LPCWSTR /*pstrHeaders*/, DWORD /*dwHeadersLength*/) {
     if (!pstrURL) ThrowInternetException(ERROR_INTERNET_INVALID_URL);
@@ -119,11 +192,12 @@ CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, 
     // libcurl takes the address as a C string: an embedded zero would cut it short.
     if (url.find('\0') != std::string::npos) ThrowInternetException(ERROR_INTERNET_INVALID_URL);
 
-    CurlPtr curl(curl_easy_init());
-    if (!curl) ThrowInternetException(ERROR_INTERNET_INTERNAL_ERROR);
-    BodySink sink;
+    auto transfer = std::make_unique<CHttpFile::Transfer>();
+    transfer->easy.reset(curl_easy_init());
+    transfer->multi.reset(curl_multi_init());
+    if (!transfer->easy || !transfer->multi) ThrowInternetException(ERROR_INTERNET_INTERNAL_ERROR);
 
-    CURL* h = curl.get();
+    CURL* h = transfer->easy.get();
     CURLcode code = CURLE_OK;
     auto set = [&code](CURLcode result) {
         if (code == CURLE_OK) code = result;
@@ -148,21 +222,25 @@ CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, 
     set(curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 60L));
     set(curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L));
     set(curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L));
-    set(curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CollectBody));
-    set(curl_easy_setopt(h, CURLOPT_WRITEDATA, &sink));
+    if (m_dwReceiveTimeoutMs != 0)
+        set(curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(m_dwReceiveTimeoutMs)));
+    set(curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHttpFile::Transfer::CollectBody));
+    set(curl_easy_setopt(h, CURLOPT_WRITEDATA, transfer.get()));
+    // A proxy tunnel's own answer is no head of the response.
+    set(curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L));
+    set(curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CHttpFile::Transfer::NoteHeader));
+    set(curl_easy_setopt(h, CURLOPT_HEADERDATA, transfer.get()));
     if (code != CURLE_OK) ThrowInternetException(ErrorFromCurl(code));
+    if (curl_multi_add_handle(transfer->multi.get(), h) != CURLM_OK)
+        ThrowInternetException(ERROR_INTERNET_INTERNAL_ERROR);
+    transfer->added = true;
 
-    code = curl_easy_perform(h);
+    CHttpFile::Transfer& t = *transfer;
+    t.RunUntil([&t] { return t.headDone; });
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     // Without a status line there is no response to read.
     if (status == 0)
-        ThrowInternetException(code == CURLE_OK ? ERROR_HTTP_INVALID_SERVER_RESPONSE : ErrorFromCurl(code));
-
-    DWORD readError = 0;
-    if (sink.overflow)
-        readError = ERROR_NOT_ENOUGH_MEMORY;
-    else if (code != CURLE_OK)
-        readError = ErrorFromCurl(code);
-    return new CHttpFile(std::move(sink.body), readError);
+        ThrowInternetException(t.result == CURLE_OK ? ERROR_HTTP_INVALID_SERVER_RESPONSE : ErrorFromCurl(t.result));
+    return new CHttpFile(std::move(transfer));
 }

@@ -3,6 +3,7 @@
 // Failures are thrown as heap-allocated exception objects, which the catcher
 // releases with Delete().
 #include <cstddef>
+#include <memory>
 #include <string>
 
 #include "AfxString.h"
@@ -19,6 +20,10 @@ typedef uintptr_t DWORD_PTR;
 #define INTERNET_FLAG_NO_CACHE_WRITE 0x04000000u
 #define INTERNET_FLAG_TRANSFER_ASCII 0x00000001u
 #define INTERNET_FLAG_TRANSFER_BINARY 0x00000002u
+
+// Session options. The receive time-out bounds each request as a whole, from
+// sending it to the last byte of its answer, in milliseconds.
+#define INTERNET_OPTION_RECEIVE_TIMEOUT 6
 
 // Error codes carried by CInternetException::m_dwError.
 #define ERROR_NOT_ENOUGH_MEMORY 8
@@ -67,22 +72,24 @@ public:
     virtual UINT Read(void* lpBuf, UINT nCount) = 0;
 };
 
-// The response to one request. The body is held in memory,
-// up to kMaxBody bytes; a longer body (or one broken off in transit) is
+// The response to one request. The body is received as it is read, so a
+// reader that stops early (or deletes the file) stops the transfer. At most
+// kMaxBody bytes are taken in; a longer body (or one broken off in transit) is
 // delivered up to that point, and the Read that reaches it throws
-// CInternetException.
+// CInternetException. A response goes before its session.
 class CHttpFile : public CStdioFile {
 public:
     static constexpr std::size_t kMaxBody = 1024 * 1024;
+    struct Transfer;  // the library's side of the request
 
-    CHttpFile(std::string body, DWORD dwReadError) : m_body(std::move(body)), m_dwReadError(dwReadError) {}
+    explicit CHttpFile(std::unique_ptr<Transfer> pTransfer);
+    ~CHttpFile() override;
 
+    // Waits for the network while nothing is at hand.
     UINT Read(void* lpBuf, UINT nCount) override;
 
 private:
-    std::string m_body;
-    std::size_t m_position = 0;
-    DWORD m_dwReadError;  // 0 when the whole body arrived
+    std::unique_ptr<Transfer> m_pTransfer;
 };
 
 class CInternetSession {
@@ -96,8 +103,13 @@ public:
     CInternetSession(const CInternetSession&) = delete;
     CInternetSession& operator=(const CInternetSession&) = delete;
 
+    // Supports INTERNET_OPTION_RECEIVE_TIMEOUT (0: no limit of the whole, only
+    // the connect and silence limits), for the requests opened afterwards.
+    BOOL SetOption(DWORD dwOption, DWORD dwValue, DWORD dwFlags = 0);
+
     // Sends one GET for an http or https address (no redirects followed) and
-    // returns the response, whatever its status; the caller deletes it.
+    // returns the response, whatever its status, once its head has arrived;
+    // the caller deletes it.
     // No extra headers are sent (the program passes none). Throws
     // CInternetException* when no response arrives: malformed address, other
     // scheme, name lookup or connection failure, time-out.
@@ -105,5 +117,6 @@ public:
                         LPCWSTR pstrHeaders = nullptr, DWORD dwHeadersLength = 0);
 
 private:
-    std::string m_strAgent;  // narrow, as sent
+    std::string m_strAgent;          // narrow, as sent
+    DWORD m_dwReceiveTimeoutMs = 0;  // 0: none
 };

@@ -1,6 +1,10 @@
 #include "Wnd.h"
 
+#include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QIcon>
+#include <QThread>
+#include <QWindow>
 
 #include "WndWidget.h"
 
@@ -142,6 +146,28 @@ BOOL CWnd::RedrawWindow(LPCRECT rectUpdate, CRgn*, UINT flags) {
             w->repaint(r);  // painted before the call returns
         else if (flags & RDW_INVALIDATE)
             w->update(r);
+        return TRUE;
+    });
+}
+
+BOOL CWnd::UpdateWindow() {
+    constexpr int kExposeWaitMs = 1000;
+    constexpr auto kWindowSystemOnly =
+        QEventLoop::ExcludeUserInputEvents | QEventLoop::ExcludeSocketNotifiers | QEventLoop::X11ExcludeTimers;
+    return OnWidget(GetSafeHwnd(), [&](QWidget* w) {
+        WndCore* core = WndCore::FromWidget(w);
+        QWidget* top = w->window();
+        auto exposed = [top] { return top->windowHandle() && top->windowHandle()->isExposed(); };
+        if (w->isVisible()) {
+            CQueuedCallsHold hold;
+            QElapsedTimer clock;
+            clock.start();
+            while (!(exposed() && core->HasPainted()) && clock.elapsed() < kExposeWaitMs) {
+                QCoreApplication::processEvents(kWindowSystemOnly);
+                if (!(exposed() && core->HasPainted())) QThread::msleep(1);
+            }
+        }
+        if (exposed()) QCoreApplication::sendPostedEvents(top, QEvent::UpdateRequest);
         return TRUE;
     });
 }

@@ -44,6 +44,11 @@ public:
     void InvalidateRect(LPCRECT lpRect, BOOL bErase = TRUE);
     BOOL RedrawWindow(LPCRECT rectUpdate = nullptr, CRgn* rgnUpdate = nullptr,
                       UINT flags = RDW_INVALIDATE | RDW_UPDATENOW | RDW_ERASE);
+    // Paints what waits to be painted, now. A window just shown is painted
+    // only once the window system has exposed it: that is waited for first (a
+    // second at most), handling nothing but the window system's own events
+    // meanwhile (no input, timers, sockets or posted messages).
+    BOOL UpdateWindow();
     HICON SetIcon(HICON hIcon, BOOL bBigIcon);
 
     // Takes over the dialog's control nID: its messages reach this object's map.

@@ -164,6 +164,7 @@ QRect WndCore::ClientRect() const {
 }
 
 void WndCore::HandlePaint(QPaintEvent* e) {
+    m_bPainted = true;
     QPaintEvent* saved = m_pCurrentPaint;
     m_pCurrentPaint = e;
     Dispatch(WM_PAINT, 0, 0);

@@ -37,6 +37,7 @@ public:
     virtual LRESULT DefProc(UINT message, WPARAM wParam, LPARAM lParam);
 
     QPaintEvent* CurrentPaint() const { return m_pCurrentPaint; }
+    bool HasPainted() const { return m_bPainted; }
 
     // A bordered window keeps a frame of nWidth pixels outside its client
     // area; the layer paints it, the window's own painting never reaches it.
@@ -63,6 +64,7 @@ private:
     HWND m_hWnd;
     CWnd* m_pWnd = nullptr;
     int m_nBorder = 0;
+    bool m_bPainted = false;  // has ever painted
 };
 
 template <class Base>

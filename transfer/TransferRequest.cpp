@@ -1,10 +1,14 @@
 #include "TransferRequest.h"
 
+#include <atomic>
+
 #include "platform/CodePage.h"
 #include "platform/Files.h"
 #include "transfer/Progress.h"
 
 namespace {
+std::atomic<long> g_stallLimitSeconds{kStallLimitSeconds};
+
 // Seconds the file's times are put ahead of the server's modification time.
 const int64_t kStampOffset = 14400;
 
@@ -35,6 +39,10 @@ void StampWithServerTime(CURL* handle, const char* localPath) {
 }
 }  // namespace
 
+void SetStallLimitForTesting(long seconds) {
+    g_stallLimitSeconds = seconds;
+}
+
 int ProgressTrampoline(void* progressData, double expected, double received, double, double) {
     auto* hook = static_cast<ProgressHook*>(progressData);
     return hook->callback(hook->context, received, expected);
@@ -47,6 +55,9 @@ int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* p
     // The package comes over http or https only; never from a local file.
     if ((rc = curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https")) != CURLE_OK) return rc;
     if ((rc = curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, std::fwrite)) != CURLE_OK) return rc;
+    // A server that stops sending fails the attempt, which the user may retry.
+    if ((rc = curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L)) != CURLE_OK) return rc;
+    if ((rc = curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, g_stallLimitSeconds.load())) != CURLE_OK) return rc;
     // Blocks as large as the curl tool's own keep the transfer at its pace.
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, 102400L);
     FileStream file(fopen_nofollow(localPath, "wb"));

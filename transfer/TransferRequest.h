@@ -3,6 +3,11 @@
 #include "framework/AfxString.h"
 #include "transfer/CurlHandles.h"
 
+// Seconds a transfer may go without receiving a byte before it fails.
+inline constexpr long kStallLimitSeconds = 60;
+// For tests only: the stall limit of the transfers started from now on.
+void SetStallLimitForTesting(long seconds);
+
 // Called by the library's progress callback with the bytes received and the
 // bytes expected; 0 lets the transfer go on.
 struct ProgressHook {

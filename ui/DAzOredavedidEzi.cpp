@@ -59,6 +59,9 @@ BOOL DAzOredavedidEzi::OnInitDialog() {
     m_ctlProgress.m_nMax = 100;
     m_ctlProgress.m_nMin = 0;
     m_stcDictName.SetWindowText(CA2W(m_strDisplayName).c_str());
+    // The question to the service holds this thread: the user sees the
+    // dialog drawn, not an empty frame, while it is asked.
+    UpdateWindow();
     QueryPackageUrl(m_strDictKey, m_strUrl);
     AfxBeginThread(DownloadThreadProc, this, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
     return TRUE;

@@ -5,7 +5,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <clocale>
 #include <cstdint>
 #include <cstdlib>
@@ -21,6 +23,7 @@
 #include "framework/Internet.h"
 #include "framework/Resource.h"
 #include "platform/CodePage.h"
+#include "query/ServiceAnswer.h"
 #include "query/UrlTextReader.h"
 #include "tests/support/LocaleScope.h"
 #include "tests/support/LoopbackServer.h"
@@ -260,6 +263,46 @@ TEST_F(QueryPackageUrlTest, EndlessAnswerIsRefusedWithoutReadingItAll) {
     EXPECT_FALSE(sentAllResult.get());
 }
 
+// The answer buffer holds 4095 bytes and the zero after it: once more has
+// arrived the answer is refused, without waiting for the rest.
+TEST_F(QueryPackageUrlTest, AnswerTooLongForTheBufferIsNotReadOn) {
+    for (size_t size : {size_t(4096), size_t(4097 + 511), size_t(64 * 1024)}) {
+        SCOPED_TRACE(size);
+        auto hungUp = std::make_shared<std::promise<bool>>();
+        std::future<bool> hungUpResult = hungUp->get_future();
+        // The server never ends the answer; only the client can.
+        m_server.SetHandler([hungUp, size](const HttpRequest&, HttpConnection& conn) {
+            const bool sent = conn.Send("HTTP/1.1 200 OK\r\nConnection: close\r\n\r\n" + Pattern(size));
+            hungUp->set_value(!sent || conn.WaitForHangUp(std::chrono::seconds(10)));
+            conn.Close();
+        });
+        const auto [result, url] = Query("12#345");
+        EXPECT_EQ(result, -1);
+        EXPECT_EQ(url, kCommandLineUrl);
+        EXPECT_TRUE(hungUpResult.get()) << "the client waited for the rest of the answer";
+    }
+}
+
+// A service that trickles its answer is given up on at the reader's time
+// limit, however steadily the bytes come.
+TEST_F(QueryPackageUrlTest, TrickledAnswerEndsAtTheTimeLimit) {
+    const std::string answer = "http://mirror.example/dictionaries/12/345.zip";
+    auto hungUp = std::make_shared<std::promise<bool>>();
+    std::future<bool> hungUpResult = hungUp->get_future();
+    m_server.SetHandler([hungUp, answer](const HttpRequest&, HttpConnection& conn) {
+        const bool whole =
+            conn.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(answer.size()) + "\r\n\r\n") &&
+            conn.Trickle(answer, 2, std::chrono::milliseconds(250));
+        hungUp->set_value(!whole);
+        conn.Close();
+    });
+    CUrlTextReader reader(1000);
+    CString text = L"before";
+    EXPECT_FALSE(reader.OpenUrl(L"http://service.example/dict.php") && reader.ReadText(text));
+    EXPECT_NE(CStringA(CW2A(text)), answer);
+    EXPECT_TRUE(hungUpResult.get()) << "the whole answer was waited for";
+}
+
 TEST_F(QueryPackageUrlTest, RequestCarriesOnlyTheDefaultHeaders) {
     Serve(Answer("http://mirror.example/dict.zip"));
     ASSERT_EQ(Query("12#345").first, 0);
@@ -289,6 +332,39 @@ TEST_F(QueryPackageUrlTest, ReaderOpensNothingButWebAddresses) {
     }
     // Not even handed to the proxy.
     EXPECT_EQ(m_server.RequestCount(), 0u);
+}
+
+// The answer from its bytes, however they are cut into pieces: whole up to
+// 4095 bytes, and refused once more has come, without asking for the rest.
+TEST(ServiceAnswer, PiecesOfAnySizeUpToTheBuffer) {
+    struct Case {
+        const char* name;
+        UINT piece;     // the most one read hands over
+        size_t length;  // of the answer; SIZE_MAX: endless
+        bool ok;
+    };
+    const Case cases[] = {
+        {"4095 bytes a byte at a time", 1, 4095, true},
+        {"4095 bytes in odd pieces", 333, 4095, true},
+        {"4096 bytes a byte at a time", 1, 4096, false},
+        {"endless, a byte at a time", 1, SIZE_MAX, false},
+        {"endless, in whole chunks", 100000, SIZE_MAX, false},
+        {"empty", 512, 0, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        size_t handed = 0;
+        auto read = [&](void* lpBuf, UINT nCount) {
+            const size_t n = std::min<size_t>({c.piece, nCount, c.length - handed});
+            for (size_t i = 0; i < n; ++i) static_cast<char*>(lpBuf)[i] = static_cast<char>('a' + (handed + i) % 26);
+            handed += n;
+            return static_cast<UINT>(n);
+        };
+        CString text = L"before";
+        EXPECT_EQ(ReadServiceAnswer(read, text), c.ok);
+        EXPECT_EQ(text.size(), c.ok ? c.length : 0);
+        EXPECT_LE(handed, 4096u + 511) << "read on after the answer was refused";
+    }
 }
 
 // The session's own bound on what it holds in memory.

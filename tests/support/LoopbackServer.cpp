@@ -176,6 +176,34 @@ void HttpConnection::Close() {
     }
 }
 
+bool HttpConnection::WaitForHangUp(std::chrono::milliseconds bound) {
+    const auto deadline = std::chrono::steady_clock::now() + bound;
+    std::array<char, 4096> buf{};
+    while (fd_ >= 0) {
+        auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0) return false;
+        std::array<pollfd, 2> fds{{{fd_, POLLIN | POLLRDHUP, 0}, {stopFd_, POLLIN, 0}}};
+        int n = ::poll(fds.data(), fds.size(), int(left.count()));
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0 || fds[1].revents != 0) return false;
+        if (n == 0) return false;
+        if (fds[0].revents & (POLLRDHUP | POLLHUP | POLLERR)) return true;
+        ssize_t got = ::recv(fd_, buf.data(), buf.size(), MSG_DONTWAIT);
+        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) return true;
+    }
+    return true;
+}
+
+bool HttpConnection::Trickle(std::string_view bytes, size_t piece, std::chrono::milliseconds pause) {
+    while (!bytes.empty()) {
+        const size_t n = std::min(piece, bytes.size());
+        if (!Send(bytes.substr(0, n))) return false;
+        bytes.remove_prefix(n);
+        if (WaitForHangUp(pause)) return false;
+    }
+    return fd_ >= 0;
+}
+
 void HttpConnection::Finish() {
     if (fd_ < 0) return;
     ::shutdown(fd_, SHUT_WR);

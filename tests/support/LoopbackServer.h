@@ -45,6 +45,12 @@ public:
     // first byte of this call; memory use does not grow with `count`.
     bool SendPattern(uint64_t count);
     void Close();  // closes the socket at once (a transfer broken off midway)
+    // Waits up to `bound` for the peer to hang up; true when it did. What the
+    // peer sends meanwhile is read and dropped.
+    bool WaitForHangUp(std::chrono::milliseconds bound);
+    // Sends `bytes` `piece` bytes at a time with `pause` after each, as a slow
+    // server would; false as soon as the peer is gone.
+    bool Trickle(std::string_view bytes, size_t piece, std::chrono::milliseconds pause);
     // Ends a complete response: half-closes, then reads what the peer still
     // sends until it hangs up (bounded), so the close cannot turn into a reset
     // that destroys the reply in flight. Used by SendReply and after a handler

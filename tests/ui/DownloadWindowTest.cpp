@@ -9,6 +9,7 @@
 #include <QWidget>
 
 #include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <map>
 #include <mutex>
@@ -23,6 +24,7 @@
 #include "tests/support/StandIn.h"
 #include "tests/support/TempDir.h"
 #include "transfer/Progress.h"
+#include "transfer/TransferRequest.h"
 #include "ui/DAzOredavedidEzi.h"
 
 using namespace testsupport;
@@ -36,8 +38,9 @@ const QString kInstall = "安装";
 const size_t kSize = 400000;
 
 // How the package server answers one attempt; a held attempt stops halfway
-// until the test lets it go on.
-enum class Attempt { Whole, Broken, HeldThenWhole, HeldThenBroken };
+// until the test lets it go on, a stalled one sends its head and then nothing
+// until the client gives up on it.
+enum class Attempt { Whole, Broken, HeldThenWhole, HeldThenBroken, Stalled };
 
 DAzOredavedidEzi* Dialog() {
     return static_cast<DAzOredavedidEzi*>(theApp.m_pMainWnd);
@@ -71,9 +74,10 @@ Step Install() {
     return {"the install step", [] { return Showing(kInstall); }, Press(kInstall, Qt::Key_Return)};
 }
 
-// Counts the windows shown, by caption.
+// Counts the windows shown, by caption, and the paints of the download dialog.
 struct ShownWindows : QObject {
     std::map<QString, int> count;
+    std::atomic<int> downloadPaints{0};  // read by the server's threads
     ShownWindows() { qApp->installEventFilter(this); }
     ~ShownWindows() override { qApp->removeEventFilter(this); }
     bool eventFilter(QObject* o, QEvent* e) override {
@@ -81,6 +85,9 @@ struct ShownWindows : QObject {
         // by another thread.
         if (o->isWidgetType() && e->type() == QEvent::Show && static_cast<QWidget*>(o)->isWindow())
             ++count[static_cast<QWidget*>(o)->windowTitle()];
+        if (o->isWidgetType() && e->type() == QEvent::Paint && static_cast<QWidget*>(o)->isWindow() &&
+            static_cast<QWidget*>(o)->windowTitle() == kDownload)
+            ++downloadPaints;
         return false;
     }
 };
@@ -100,11 +107,16 @@ protected:
     void Answer(const HttpRequest& request, HttpConnection& conn) {
         if (request.target.find("dict.php") != std::string::npos) {
             ++queries;
+            paintedAtQuery = shown.downloadPaints > 0;
             return SendReply(conn, Reply{.body = server.BaseUrl() + "/packages/dict.zip"});
         }
         Attempt a = plan.at(std::min<size_t>(attempts++, plan.size() - 1));
         if (a == Attempt::Whole) return SendReply(conn, Reply{.body = Pattern(kSize)});
         conn.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(kSize) + "\r\n\r\n");
+        if (a == Attempt::Stalled) {
+            if (conn.WaitForHangUp(std::chrono::seconds(20))) ++stallsGivenUp;
+            return conn.Close();
+        }
         conn.Send(Pattern(kSize).substr(0, kSize / 2));
         if (a == Attempt::HeldThenWhole || a == Attempt::HeldThenBroken) {
             std::unique_lock lock(holdMutex);
@@ -139,6 +151,8 @@ protected:
     std::vector<Attempt> plan;
     std::atomic<size_t> attempts{0};
     std::atomic<int> queries{0};
+    std::atomic<bool> paintedAtQuery{false};
+    std::atomic<int> stallsGivenUp{0};
     std::mutex holdMutex;
     std::condition_variable released;
     bool isReleased = false;
@@ -283,6 +297,30 @@ INSTANTIATE_TEST_SUITE_P(
                     ErrorAnswer{"CloseBoxExits", [](QWidget* w) { CloseBox(w); }, false},
                     ErrorAnswer{"ExitButton", [](QWidget* w) { ClickButton(w, "退出"); }, false}),
     [](const testing::TestParamInfo<ErrorAnswer>& p) { return p.param.name; });
+
+// A package server that stops sending is given up on (after a stall limit
+// shortened for the test) and the failure is offered for a retry.
+TEST_F(Run, StalledTransferFailsAndRetryGetsANewAttempt) {
+    struct ShortStallLimit {
+        ShortStallLimit() { SetStallLimitForTesting(1); }
+        ~ShortStallLimit() { SetStallLimitForTesting(kStallLimitSeconds); }
+    } shortLimit;
+    plan = {Attempt::Stalled, Attempt::Whole};
+    Launch({{"the error", [] { return Showing(kError); }, Press(kError, Qt::Key_Return)},
+            {"done", Done, Press(kDownload, Qt::Key_Escape)},
+            Install()});
+    EXPECT_EQ(stallsGivenUp.load(), 1) << "the client never gave up on the stalled attempt";
+    EXPECT_EQ(attempts.load(), 2u);
+    EXPECT_EQ(shown.count[kError], 1);
+    EXPECT_TRUE(Placed());
+}
+
+TEST_F(Run, DialogIsPaintedBeforeTheServiceIsAsked) {
+    plan = {Attempt::Whole};
+    Launch({{"done", Done, Press(kDownload, Qt::Key_Escape)}, Install()});
+    EXPECT_EQ(queries.load(), 1);
+    EXPECT_TRUE(paintedAtQuery) << "the service was asked while the dialog had never been painted";
+}
 
 // Both questions open together: the confirmation asked before the failure
 // came, or asked by the download dialog's button while the error dialog is
