@@ -1,8 +1,13 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <sched.h>
+#include <signal.h>
+#include <sys/mount.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cstdlib>
@@ -17,6 +22,12 @@
 #include "platform/Files.h"
 #include "tests/support/TempDir.h"
 
+using testsupport::Fingerprint;
+using testsupport::Listing;
+using testsupport::NameOf;
+using testsupport::Plant;
+using testsupport::Planted;
+using testsupport::PrintTo;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 
@@ -268,18 +279,106 @@ TEST(MoveFile, MissingSourceOrDestinationFolderFails) {
     EXPECT_EQ(ReadFile(from), "kept");
 }
 
-// One folder on /dev/shm and one under /tmp, on different file systems.
+// This test program's mounts, apart from the machine's from the first call
+// on: what it mounts nobody else sees, and it all goes when it ends.
+bool PrivateMounts() {
+    static const bool entered =
+        unshare(CLONE_NEWNS) == 0 && mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0;
+    return entered;
+}
+
+// A memory file system of the given size on a folder of the test's own.
+class MemoryFileSystem {
+public:
+    explicit MemoryFileSystem(const std::string& size) {
+        const std::string options = "size=" + size + ",mode=0700";
+        m_mounted = PrivateMounts() && m_dir.Made() &&
+                    mount("tmpfs", m_dir.Path().c_str(), "tmpfs", MS_NOSUID | MS_NODEV, options.c_str()) == 0;
+    }
+    ~MemoryFileSystem() {
+        if (m_mounted) umount2(m_dir.Path().c_str(), MNT_DETACH);
+    }
+    MemoryFileSystem(const MemoryFileSystem&) = delete;
+    MemoryFileSystem& operator=(const MemoryFileSystem&) = delete;
+
+    bool Mounted() const { return m_mounted; }
+    const std::string& Path() const { return m_dir.Path(); }
+    std::string operator/(const std::string& name) const { return m_dir / name; }
+
+private:
+    TempDir m_dir;
+    bool m_mounted = false;
+};
+
+// A folder on a memory file system of the test's own and one under /tmp.
 class MoveAcross : public testing::Test {
 protected:
     void SetUp() override {
-        if (!m_memory.Made() || !m_disk.Made()) GTEST_SKIP() << "need writable folders in /dev/shm and /tmp";
+        if (!m_memory.Mounted() || !m_disk.Made()) GTEST_SKIP() << "mounting a file system is not permitted here";
         if (StatOf(m_memory.Path()).st_dev == StatOf(m_disk.Path()).st_dev)
-            GTEST_SKIP() << "/dev/shm and /tmp are on the same file system here";
+            GTEST_SKIP() << "the mount did not give a second file system";
     }
 
-    TempDir m_memory{"/dev/shm"};
+    MemoryFileSystem m_memory{"512m"};
     TempDir m_disk{"/tmp"};
 };
+
+// MoveFileA in a child process of its own, which may be stopped and ended
+// midway; its exit code is 0 when the move succeeded.
+pid_t StartMove(const std::string& from, const std::string& to) {
+    const pid_t pid = fork();
+    if (pid == 0) _exit(MoveFileA(from.c_str(), to.c_str()) ? 0 : 1);
+    return pid;
+}
+
+// How far the child has written into a file in `folder`: the offset of its
+// descriptor there, -1 when it has none.
+off_t WrittenInto(pid_t pid, const std::string& folder) {
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    off_t written = -1;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(fds, ignored)) {
+        const std::string target = std::filesystem::read_symlink(entry.path(), ignored).string();
+        if (target.rfind(folder + "/", 0) != 0) continue;
+        std::ifstream info("/proc/" + std::to_string(pid) + "/fdinfo/" + entry.path().filename().string());
+        std::string key;
+        long long pos = -1;
+        while (info >> key && key != "pos:") {
+        }
+        if (info >> pos) written = std::max<off_t>(written, static_cast<off_t>(pos));
+    }
+    return written;
+}
+
+// Stops the child while its copy into `folder` stands between the first and
+// the last of `size` bytes; false when it ended before (it is then reaped).
+bool StopMidCopy(pid_t pid, const std::string& folder, off_t size) {
+    for (;;) {
+        int status = 0;
+        if (kill(pid, SIGSTOP) != 0 || waitpid(pid, &status, WUNTRACED) != pid || !WIFSTOPPED(status)) return false;
+        const off_t written = WrittenInto(pid, folder);
+        if (written > 0 && written < size) return true;
+        kill(pid, SIGCONT);
+    }
+}
+
+// The process ends in the middle of a copy (killed, or the dialog's end
+// after its grace period): the destination's name is never left with part
+// of the package, and neither is any other name.
+TEST_F(MoveAcross, ProcessEndMidCopyLeavesNoFileInTheDestinationFolder) {
+    const std::string from = (m_memory / "from"), to = (m_disk / "to");
+    const off_t size = off_t{128} << 20;
+    WriteFile(from, Pattern(static_cast<size_t>(size)));
+
+    const pid_t pid = StartMove(from, to);
+    ASSERT_GT(pid, 0);
+    ASSERT_TRUE(StopMidCopy(pid, m_disk.Path(), size)) << "the copy ended before it was seen midway";
+    kill(pid, SIGKILL);
+    waitpid(pid, nullptr, 0);
+
+    EXPECT_EQ(Listing(m_disk.Path()), "");
+    EXPECT_EQ(StatOf(from).st_size, size) << "the source is kept";
+}
 
 TEST_F(MoveAcross, CopiesContentAndBothTimesThenRemovesSource) {
     const std::string from = (m_memory / "from"), to = (m_disk / "to");
@@ -411,13 +510,84 @@ TEST(FopenNofollow, PlantedSymbolicLinkIsNotFollowed) {
     EXPECT_FALSE(Exists(nowhere));
 }
 
-TEST(FopenNofollow, PlantedFifoIsRefusedWithoutWaiting) {
+// ---- The temporary file: one run at a time, and only the user's own
+
+// The two opens of the temporary file: the transfer's, which writes it, and
+// the placement's (no sharing), which holds it from the size check to the
+// move. Each gives something that keeps the file open, or null.
+struct Opener {
+    const char* name;
+    std::shared_ptr<void> (*open)(const std::string& path);
+};
+void PrintTo(const Opener& o, std::ostream* os) {
+    *os << o.name;
+}
+
+std::shared_ptr<void> OpenToWrite(const std::string& path) {
+    FILE* f = fopen_nofollow(path.c_str(), "wb");
+    if (!f) return nullptr;
+    return std::shared_ptr<void>(f, [](FILE* p) { std::fclose(p); });
+}
+std::shared_ptr<void> OpenToPlace(const std::string& path) {
+    HANDLE h = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (h == INVALID_HANDLE_VALUE) return nullptr;
+    return std::shared_ptr<void>(h, [](HANDLE p) { CloseHandle(p); });
+}
+const Opener kWriter{"Writer", OpenToWrite};
+const Opener kPlacer{"Placer", OpenToPlace};
+
+class TwoRuns : public testing::TestWithParam<std::pair<Opener, Opener>> {};
+
+TEST_P(TwoRuns, TheSecondIsTurnedAwayAndTheFileStaysAsTheFirstLeftIt) {
+    const auto& [first, second] = GetParam();
     TempDir dir;
     ASSERT_TRUE(dir.Made());
-    const std::string path = (dir / "download.tmp");
-    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
-    FilePtr f(fopen_nofollow(path.c_str(), "wb"));
-    EXPECT_FALSE(f);
+    const std::string path = (dir / "dict.zip");
+    WriteFile(path, "the first run's package");
+    std::shared_ptr<void> held = first.open(path);
+    ASSERT_TRUE(held);
+    if (first.open == OpenToWrite) {
+        FILE* f = static_cast<FILE*>(held.get());
+        std::fputs("the first run's package", f);
+        std::fflush(f);
+    }
+    const std::string before = Fingerprint(path);
+
+    errno = 0;
+    EXPECT_FALSE(second.open(path)) << "the second run opened the file the first one holds";
+    EXPECT_EQ(errno, EWOULDBLOCK);
+    EXPECT_EQ(Fingerprint(path), before);
+
+    held.reset();
+    EXPECT_TRUE(second.open(path)) << "free again once the first has let go";
 }
+
+INSTANTIATE_TEST_SUITE_P(Opens, TwoRuns,
+                         testing::Values(std::pair{kWriter, kWriter}, std::pair{kWriter, kPlacer},
+                                         std::pair{kPlacer, kWriter}),
+                         [](const auto& p) { return std::string(p.param.first.name) + p.param.second.name; });
+
+class PlantedTemporaryFile : public testing::TestWithParam<std::tuple<Planted, Opener>> {};
+
+TEST_P(PlantedTemporaryFile, IsRefusedAndLeftUntouched) {
+    const auto& [kind, opener] = GetParam();
+    TempDir dir;
+    ASSERT_TRUE(dir.Made());
+    const std::string path = (dir / "dict.zip"), victim = (dir / "victim");
+    ASSERT_TRUE(Plant(kind, path, victim)) << std::strerror(errno);
+    const std::string before = Fingerprint(path);
+
+    EXPECT_FALSE(opener.open(path));
+    EXPECT_EQ(Fingerprint(path), before);
+    EXPECT_EQ(ReadFile(victim), "the victim's own content");
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PlantedTemporaryFile,
+                         testing::Combine(testing::Values(Planted::OtherOwner, Planted::HardLink, Planted::SymbolicLink,
+                                                          Planted::Fifo, Planted::Folder),
+                                          testing::Values(kWriter, kPlacer)),
+                         [](const auto& p) {
+                             return std::string(NameOf(std::get<0>(p.param))) + std::get<1>(p.param).name;
+                         });
 
 }  // namespace
