@@ -1,15 +1,23 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
 #include <sched.h>
 #include <signal.h>
+#include <sys/mman.h>
 #include <sys/mount.h>
+#include <sys/prctl.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <climits>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -323,12 +331,79 @@ protected:
     TempDir m_disk{"/tmp"};
 };
 
+// Where the copy is written before it is named: unnamed, or under a hidden
+// name as on a file system that has no unnamed files.
+enum class Copy { Unnamed, Hidden };
+
+const char* NameOf(Copy copy) {
+    return copy == Copy::Unnamed ? "Unnamed" : "Hidden";
+}
+void PrintTo(Copy copy, std::ostream* os) {
+    *os << NameOf(copy);
+}
+
+// Makes this process's opens of unnamed files fail as a file system without
+// them makes them fail.
+bool RefuseUnnamedFiles() {
+#if defined(__x86_64__)
+    const __u32 arch = AUDIT_ARCH_X86_64;
+#elif defined(__aarch64__)
+    const __u32 arch = AUDIT_ARCH_AARCH64;
+#else
+    return false;
+#endif
+    const __u32 unnamed = O_TMPFILE & ~O_DIRECTORY;
+    struct sock_filter code[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, arch, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, args[2])),  // the flags' low half
+        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, unnamed, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    struct sock_fprog program {};
+    program.len = static_cast<unsigned short>(sizeof code / sizeof code[0]);
+    program.filter = code;
+    return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
+}
+
+// A flag that a child process reads while this one sets it.
+class SharedFlag {
+public:
+    SharedFlag() {
+        void* memory =
+            mmap(nullptr, sizeof(std::atomic<bool>), PROT_READ | PROT_WRITE, MAP_SHARED | MAP_ANONYMOUS, -1, 0);
+        if (memory != MAP_FAILED) m_flag = new (memory) std::atomic<bool>(false);
+    }
+    ~SharedFlag() {
+        if (m_flag) munmap(m_flag, sizeof *m_flag);
+    }
+    SharedFlag(const SharedFlag&) = delete;
+    SharedFlag& operator=(const SharedFlag&) = delete;
+    std::atomic<bool>* get() const { return m_flag; }
+
+private:
+    std::atomic<bool>* m_flag = nullptr;
+};
+
+const int kMoved = 0, kNotMoved = 1, kNoFilter = 2;
+
 // MoveFileA in a child process of its own, which may be stopped and ended
-// midway; its exit code is 0 when the move succeeded.
-pid_t StartMove(const std::string& from, const std::string& to) {
+// midway; its exit code is kMoved, kNotMoved or kNoFilter.
+pid_t StartMove(const std::string& from, const std::string& to, Copy copy, const std::atomic<bool>* cancel) {
     const pid_t pid = fork();
-    if (pid == 0) _exit(MoveFileA(from.c_str(), to.c_str()) ? 0 : 1);
-    return pid;
+    if (pid != 0) return pid;
+    if (copy == Copy::Hidden && !RefuseUnnamedFiles()) _exit(kNoFilter);
+    _exit(MoveFileA(from.c_str(), to.c_str(), cancel) ? kMoved : kNotMoved);
+}
+
+int ExitCode(pid_t pid) {
+    int status = 0;
+    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
+    return WEXITSTATUS(status);
 }
 
 // How far the child has written into a file in `folder`: the offset of its
@@ -362,59 +437,113 @@ bool StopMidCopy(pid_t pid, const std::string& folder, off_t size) {
     }
 }
 
-// The process ends in the middle of a copy (killed, or the dialog's end
-// after its grace period): the destination's name is never left with part
-// of the package, and neither is any other name.
-TEST_F(MoveAcross, ProcessEndMidCopyLeavesNoFileInTheDestinationFolder) {
+struct AcrossCase {
+    const char* name;
+    size_t size;           // of the package
+    const char* existing;  // already at the destination, or null
+    bool fullDestination;  // the destination's file system is smaller than the package
+    bool cancelled;
+    bool moved;
+};
+
+void PrintTo(const AcrossCase& c, std::ostream* os) {
+    *os << c.name;
+}
+
+class MoveAcrossEach : public MoveAcross, public testing::WithParamInterface<std::tuple<AcrossCase, Copy>> {};
+
+TEST_P(MoveAcrossEach, NamesOnlyAWholeCopyAndRemovesTheSourceOnlyThen) {
+    const auto& [c, copy] = GetParam();
+    std::optional<MemoryFileSystem> small;
+    if (c.fullDestination) small.emplace("1m");
+    if (small && !small->Mounted()) GTEST_SKIP() << "mounting a file system is not permitted here";
+    const std::string folder = small ? small->Path() : m_disk.Path();
+    const std::string from = small ? (m_disk / "from") : (m_memory / "from"), to = folder + "/to";
+    const std::string content = Pattern(c.size);
+    WriteFile(from, content);
+    Stamp(from, At(1200000000, 123456789), At(1300000000, 987654321));
+    if (c.existing) WriteFile(to, c.existing);
+    SharedFlag cancel;
+    ASSERT_TRUE(cancel.get());
+    cancel.get()->store(c.cancelled);
+
+    const int code = ExitCode(StartMove(from, to, copy, cancel.get()));
+    ASSERT_NE(code, kNoFilter) << "unnamed files could not be refused here";
+    EXPECT_EQ(code, c.moved ? kMoved : kNotMoved);
+    if (c.moved) {
+        // Times first: reading the copy may move its access time.
+        const struct stat st = StatOf(to);
+        EXPECT_EQ(st.st_atim.tv_sec, 1200000000);
+        EXPECT_EQ(st.st_atim.tv_nsec, 123456789);
+        EXPECT_EQ(st.st_mtim.tv_sec, 1300000000);
+        EXPECT_EQ(st.st_mtim.tv_nsec, 987654321);
+        EXPECT_TRUE(ReadFile(to) == content) << "copied content differs";
+        EXPECT_FALSE(Exists(from));
+        EXPECT_EQ(Listing(folder), "to");
+    } else {
+        EXPECT_EQ(Listing(folder), c.existing ? "to" : "");
+        EXPECT_EQ(ReadFile(to), c.existing ? c.existing : "");
+        EXPECT_TRUE(ReadFile(from) == content) << "the source is kept";
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, MoveAcrossEach,
+    testing::Combine(testing::Values(AcrossCase{"Copied", 300 * 1024 + 17, nullptr, false, false, true},
+                                     AcrossCase{"Empty", 0, nullptr, false, false, true},
+                                     AcrossCase{"ExistingDestination", 5000, "old", false, false, false},
+                                     AcrossCase{"FullDestination", 2 << 20, nullptr, true, false, false},
+                                     AcrossCase{"Cancelled", 300 * 1024, nullptr, false, true, false}),
+                     testing::Values(Copy::Unnamed, Copy::Hidden)),
+    [](const auto& p) { return std::string(std::get<0>(p.param).name) + NameOf(std::get<1>(p.param)); });
+
+// A copy cut short midway: the process ends (killed, or the dialog's end
+// after its grace period), or the copy is told to stop. The destination's
+// name is never left with part of the package, and neither is any other.
+enum class Cut { Kill, Cancel };
+void PrintTo(Cut cut, std::ostream* os) {
+    *os << (cut == Cut::Kill ? "Kill" : "Cancel");
+}
+
+class CutShort : public MoveAcross, public testing::WithParamInterface<std::tuple<Cut, Copy>> {};
+
+TEST_P(CutShort, LeavesNothingInTheDestinationFolder) {
+    const auto& [cut, copy] = GetParam();
     const std::string from = (m_memory / "from"), to = (m_disk / "to");
     const off_t size = off_t{128} << 20;
     WriteFile(from, Pattern(static_cast<size_t>(size)));
+    SharedFlag cancel;
+    ASSERT_TRUE(cancel.get());
 
-    const pid_t pid = StartMove(from, to);
+    const pid_t pid = StartMove(from, to, copy, cancel.get());
     ASSERT_GT(pid, 0);
     ASSERT_TRUE(StopMidCopy(pid, m_disk.Path(), size)) << "the copy ended before it was seen midway";
-    kill(pid, SIGKILL);
-    waitpid(pid, nullptr, 0);
+    const std::string during = Listing(m_disk.Path());
+    if (copy == Copy::Unnamed)
+        EXPECT_EQ(during, "");
+    else
+        EXPECT_EQ(during.rfind(".to.", 0), 0u) << during;
+    if (cut == Cut::Kill) {
+        kill(pid, SIGKILL);
+        ExitCode(pid);
+    } else {
+        cancel.get()->store(true);
+        kill(pid, SIGCONT);
+        EXPECT_EQ(ExitCode(pid), kNotMoved);
+    }
 
     EXPECT_EQ(Listing(m_disk.Path()), "");
     EXPECT_EQ(StatOf(from).st_size, size) << "the source is kept";
 }
 
-TEST_F(MoveAcross, CopiesContentAndBothTimesThenRemovesSource) {
-    const std::string from = (m_memory / "from"), to = (m_disk / "to");
-    const std::string content = Pattern(300 * 1024 + 17);
-    WriteFile(from, content);
-    Stamp(from, At(1200000000, 123456789), At(1300000000, 987654321));
-
-    ASSERT_TRUE(MoveFileA(from.c_str(), to.c_str()));
-    EXPECT_FALSE(Exists(from));
-    // Times first: reading the copy may move its access time.
-    const struct stat st = StatOf(to);
-    EXPECT_EQ(st.st_atim.tv_sec, 1200000000);
-    EXPECT_EQ(st.st_atim.tv_nsec, 123456789);
-    EXPECT_EQ(st.st_mtim.tv_sec, 1300000000);
-    EXPECT_EQ(st.st_mtim.tv_nsec, 987654321);
-    EXPECT_TRUE(ReadFile(to) == content) << "copied content differs";
-}
-
-TEST_F(MoveAcross, EmptyFileIsMovedToo) {
-    const std::string from = (m_disk / "from"), to = (m_memory / "to");
-    WriteFile(from, "");
-    ASSERT_TRUE(MoveFileA(from.c_str(), to.c_str()));
-    EXPECT_FALSE(Exists(from));
-    EXPECT_TRUE(Exists(to));
-    EXPECT_EQ(StatOf(to).st_size, 0);
-}
-
-TEST_F(MoveAcross, NeverReplacesAndKeepsSource) {
-    const std::string from = (m_memory / "from"), to = (m_disk / "to");
-    WriteFile(from, "new");
-    WriteFile(to, "old");
-
-    EXPECT_FALSE(MoveFileA(from.c_str(), to.c_str()));
-    EXPECT_EQ(ReadFile(to), "old");
-    EXPECT_EQ(ReadFile(from), "new");
-}
+// A process end leaves a hidden copy behind by its nature, so that case is not here.
+INSTANTIATE_TEST_SUITE_P(Cuts, CutShort,
+                         testing::Values(std::tuple{Cut::Kill, Copy::Unnamed}, std::tuple{Cut::Cancel, Copy::Unnamed},
+                                         std::tuple{Cut::Cancel, Copy::Hidden}),
+                         [](const auto& p) {
+                             return std::string(std::get<0>(p.param) == Cut::Kill ? "Kill" : "Cancel") +
+                                    NameOf(std::get<1>(p.param));
+                         });
 
 TEST_F(MoveAcross, MissingDestinationFolderFailsAndKeepsSource) {
     const std::string from = (m_memory / "from");
