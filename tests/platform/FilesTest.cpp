@@ -38,6 +38,7 @@ using testsupport::Planted;
 using testsupport::PrintTo;
 using testsupport::ReadFile;
 using testsupport::TempDir;
+using testsupport::WrittenInto;
 
 namespace {
 
@@ -404,25 +405,6 @@ int ExitCode(pid_t pid) {
     int status = 0;
     if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status)) return -1;
     return WEXITSTATUS(status);
-}
-
-// How far the child has written into a file in `folder`: the offset of its
-// descriptor there, -1 when it has none.
-off_t WrittenInto(pid_t pid, const std::string& folder) {
-    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
-    off_t written = -1;
-    std::error_code ignored;
-    for (const auto& entry : std::filesystem::directory_iterator(fds, ignored)) {
-        const std::string target = std::filesystem::read_symlink(entry.path(), ignored).string();
-        if (target.rfind(folder + "/", 0) != 0) continue;
-        std::ifstream info("/proc/" + std::to_string(pid) + "/fdinfo/" + entry.path().filename().string());
-        std::string key;
-        long long pos = -1;
-        while (info >> key && key != "pos:") {
-        }
-        if (info >> pos) written = std::max<off_t>(written, static_cast<off_t>(pos));
-    }
-    return written;
 }
 
 // Stops the child while its copy into `folder` stands between the first and

@@ -111,4 +111,23 @@ inline std::string Listing(const std::string& folder) {
     return joined;
 }
 
+// How far a process has written into a file in `folder`: the offset of its
+// descriptor there, -1 when it has none.
+inline off_t WrittenInto(pid_t pid, const std::string& folder) {
+    const std::string fds = "/proc/" + std::to_string(pid) + "/fd";
+    off_t written = -1;
+    std::error_code ignored;
+    for (const auto& entry : std::filesystem::directory_iterator(fds, ignored)) {
+        const std::string target = std::filesystem::read_symlink(entry.path(), ignored).string();
+        if (target.rfind(folder + "/", 0) != 0) continue;
+        std::ifstream info("/proc/" + std::to_string(pid) + "/fdinfo/" + entry.path().filename().string());
+        std::string key;
+        long long pos = -1;
+        while (info >> key && key != "pos:") {
+        }
+        if (info >> pos) written = std::max<off_t>(written, static_cast<off_t>(pos));
+    }
+    return written;
+}
+
 }  // namespace testsupport

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "framework/Thread.h"
+#include "platform/Files.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/DownloadScene.h"
 #include "tests/support/LoopbackServer.h"
@@ -363,6 +364,52 @@ TEST(Placement, MissingTemporaryFileIsNotMoved) {
     TempDir dir;
     EXPECT_FALSE(VerifyAndMoveDownload(dir / "absent", dir / "dest"));
     EXPECT_FALSE(VerifyAndMoveDownload(dir.Path(), dir / "dest")) << "a folder is no package";
+}
+
+TEST(Placement, TemporaryFileHeldByAnotherRunIsNotMoved) {
+    TempDir dir;
+    { std::ofstream(dir / "dict.zip") << Pattern(5000); }
+    FileStream writing(fopen_nofollow((dir / "dict.zip").c_str(), "wb"));
+    ASSERT_TRUE(writing);
+    EXPECT_FALSE(VerifyAndMoveDownload(dir / "dict.zip", dir / "dest.zip"));
+    EXPECT_FALSE(Exists(dir / "dest.zip"));
+    writing.reset();
+    EXPECT_TRUE(Exists(dir / "dict.zip"));
+}
+
+// Leaving while the package is copied to another file system: the dialog's
+// end waits for the copy, which stops and takes what it made with it, rather
+// than ending the process in the middle of it.
+TEST(Placement, DialogEndDuringACopyAcrossFileSystemsAbandonsIt) {
+    TempDir shm("/dev/shm"), dest;
+    struct stat a {
+    }, b{};
+    if (!shm.Made() || stat(shm.Path().c_str(), &a) != 0 || stat(dest.Path().c_str(), &b) != 0 || a.st_dev == b.st_dev)
+        GTEST_SKIP() << "no second file system for the temporary folder";
+    setenv("TMPDIR", shm.Path().c_str(), 1);
+    const size_t size = size_t{128} << 20;
+    { std::ofstream(shm / "dict.zip") << std::string(size, 'p'); }
+
+    auto* dlg = new DAzOredavedidEzi("", dest / "dict.zip", "1#2", "");
+    AfxBeginThread(
+        [](LPVOID p) -> UINT {
+            static_cast<DAzOredavedidEzi*>(p)->OnDownloadComplete();
+            return 0;
+        },
+        dlg);
+    bool copying = false;
+    for (int i = 0; i < 100000 && !copying; ++i) {
+        const off_t written = WrittenInto(getpid(), dest.Path());
+        copying = written > 0 && written < static_cast<off_t>(size);
+    }
+    delete dlg;
+    unsetenv("TMPDIR");
+
+    ASSERT_TRUE(copying) << "the copy was not seen midway";
+    EXPECT_EQ(Listing(dest.Path()), "");
+    struct stat kept {};
+    EXPECT_EQ(stat((shm / "dict.zip").c_str(), &kept), 0);
+    EXPECT_EQ(kept.st_size, static_cast<off_t>(size)) << "the temporary file is kept";
 }
 
 TEST(Transfer, MissingArgumentsAndUnopenableFilesFailBeforeAnyRequest) {
