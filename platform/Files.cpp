@@ -123,8 +123,15 @@ public:
     bool valid() const { return m_fd.valid(); }
 
     // Gives the copy the name `to`; a link never replaces a name that exists.
-    bool Name(const char* to) const {
-        if (!m_hidden.empty()) return link(m_hidden.c_str(), to) == 0;
+    bool Name(const char* to) {
+        if (!m_hidden.empty()) {
+            if (link(m_hidden.c_str(), to) == 0) return true;
+            // A file system without hard links: the hidden name itself moves,
+            // onto no existing name either.
+            if ((errno != EPERM && errno != EOPNOTSUPP) || RenameNoReplace(m_hidden.c_str(), to) != 0) return false;
+            m_hidden.clear();
+            return true;
+        }
         const std::string self = "/proc/self/fd/" + std::to_string(m_fd.get());
         if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to, AT_SYMLINK_FOLLOW) == 0) return true;
         // Without /proc, the descriptor itself (where the system permits).

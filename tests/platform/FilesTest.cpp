@@ -26,6 +26,7 @@
 #include <optional>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include "platform/Files.h"
 #include "tests/support/TempDir.h"
@@ -333,19 +334,20 @@ protected:
 };
 
 // Where the copy is written before it is named: unnamed, or under a hidden
-// name as on a file system that has no unnamed files.
-enum class Copy { Unnamed, Hidden };
+// name as on a file system that has no unnamed files, and maybe no hard
+// links either.
+enum class Copy { Unnamed, Hidden, HiddenWithoutLinks };
 
 const char* NameOf(Copy copy) {
-    return copy == Copy::Unnamed ? "Unnamed" : "Hidden";
+    return copy == Copy::Unnamed ? "Unnamed" : copy == Copy::Hidden ? "Hidden" : "HiddenWithoutLinks";
 }
 void PrintTo(Copy copy, std::ostream* os) {
     *os << NameOf(copy);
 }
 
-// Makes this process's opens of unnamed files fail as a file system without
-// them makes them fail.
-bool RefuseUnnamedFiles() {
+// Makes this process's system calls fail as such a file system makes them
+// fail: opens of unnamed files, and for `links` hard links too.
+bool RefuseUnnamedFiles(bool links) {
 #if defined(__x86_64__)
     const __u32 arch = AUDIT_ARCH_X86_64;
 #elif defined(__aarch64__)
@@ -354,20 +356,31 @@ bool RefuseUnnamedFiles() {
     return false;
 #endif
     const __u32 unnamed = O_TMPFILE & ~O_DIRECTORY;
-    struct sock_filter code[] = {
+    std::vector<sock_filter> code = {
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, arch)),
         BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, arch, 1, 0),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, nr)),
+    };
+    std::vector<__u32> linkCalls = {__NR_linkat};
+#ifdef __NR_link
+    linkCalls.push_back(__NR_link);
+#endif
+    for (const __u32 call : links ? linkCalls : std::vector<__u32>{}) {
+        code.push_back(BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, call, 0, 1));
+        code.push_back(BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EPERM));
+    }
+    const std::vector<sock_filter> opens = {
         BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, __NR_openat, 0, 3),
         BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(struct seccomp_data, args[2])),  // the flags' low half
         BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, unnamed, 0, 1),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
         BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
     };
+    code.insert(code.end(), opens.begin(), opens.end());
     struct sock_fprog program {};
-    program.len = static_cast<unsigned short>(sizeof code / sizeof code[0]);
-    program.filter = code;
+    program.len = static_cast<unsigned short>(code.size());
+    program.filter = code.data();
     return prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) == 0 && prctl(PR_SET_SECCOMP, SECCOMP_MODE_FILTER, &program) == 0;
 }
 
@@ -397,7 +410,7 @@ const int kMoved = 0, kNotMoved = 1, kNoFilter = 2;
 pid_t StartMove(const std::string& from, const std::string& to, Copy copy, const std::atomic<bool>* cancel) {
     const pid_t pid = fork();
     if (pid != 0) return pid;
-    if (copy == Copy::Hidden && !RefuseUnnamedFiles()) _exit(kNoFilter);
+    if (copy != Copy::Unnamed && !RefuseUnnamedFiles(copy == Copy::HiddenWithoutLinks)) _exit(kNoFilter);
     _exit(MoveFileA(from.c_str(), to.c_str(), cancel) ? kMoved : kNotMoved);
 }
 
@@ -476,7 +489,7 @@ INSTANTIATE_TEST_SUITE_P(
                                      AcrossCase{"ExistingDestination", 5000, "old", false, false, false},
                                      AcrossCase{"FullDestination", 2 << 20, nullptr, true, false, false},
                                      AcrossCase{"Cancelled", 300 * 1024, nullptr, false, true, false}),
-                     testing::Values(Copy::Unnamed, Copy::Hidden)),
+                     testing::Values(Copy::Unnamed, Copy::Hidden, Copy::HiddenWithoutLinks)),
     [](const auto& p) { return std::string(std::get<0>(p.param).name) + NameOf(std::get<1>(p.param)); });
 
 // A copy cut short midway: the process ends (killed, or the dialog's end
