@@ -159,9 +159,9 @@ bool SameFile(const struct stat& a, const struct stat& b) {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// The move between file systems: the bytes and both file times into an
-// unnamed copy beside the destination, on disk before it is named; the
-// source removed only once the name stands.
+// The move between file systems: the bytes and both file times into a copy
+// beside the destination, on disk before it is named; the source removed
+// only once the name stands.
 bool CopyAcross(const char* from, const char* to, const std::atomic<bool>* cancel) {
     struct stat linkInfo {};
     if (lstat(from, &linkInfo) != 0) return false;
@@ -188,7 +188,8 @@ bool CopyAcross(const char* from, const char* to, const std::atomic<bool>* cance
         return false;
     if (unlink(from) == 0) return true;
 
-    // The source stays, so the copy goes again, while the name is still its.
+    // The source could not go, so neither may the copy: its name is taken
+    // back, as long as it still names the copy.
     const int saved = errno;
     struct stat named {};
     if (lstat(to, &named) == 0 && SameFile(named, copy)) unlink(to);
