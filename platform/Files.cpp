@@ -3,6 +3,7 @@
 #include "Handles.h"
 
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/syscall.h>
 #include <sys/types.h>
@@ -32,16 +33,9 @@ public:
         m_fd = -1;
         return fd;
     }
-    void reset() {
+    void reset(int fd = -1) {
         if (m_fd >= 0) ::close(m_fd);
-        m_fd = -1;
-    }
-    // Closes now and tells whether the system accepted the written data.
-    bool closeChecked() {
-        if (m_fd < 0) return true;
-        const int r = ::close(m_fd);
-        m_fd = -1;
-        return r == 0;
+        m_fd = fd;
     }
 
 private:
@@ -59,9 +53,16 @@ int RenameNoReplace(const char* from, const char* to) {
 #endif
 }
 
-bool ReadWriteLoop(int in, int out) {
+bool Cancelled(const std::atomic<bool>* cancel) {
+    if (!cancel || !cancel->load()) return false;
+    errno = ECANCELED;
+    return true;
+}
+
+bool ReadWriteLoop(int in, int out, const std::atomic<bool>* cancel) {
     char buffer[64 * 1024];
     for (;;) {
+        if (Cancelled(cancel)) return false;
         const ssize_t n = read(in, buffer, sizeof buffer);
         if (n < 0) {
             if (errno == EINTR) continue;
@@ -73,12 +74,13 @@ bool ReadWriteLoop(int in, int out) {
 }
 
 // Copies from the current offsets to the end of the input. The kernel copy is
-// tried first; where it is not offered, plain reads and writes carry on from
-// the offsets it reached.
-bool CopyBytes(int in, int out, off_t expectedSize) {
+// tried first, in blocks small enough to notice a cancel soon; where it is
+// not offered, plain reads and writes carry on from the offsets it reached.
+bool CopyBytes(int in, int out, off_t expectedSize, const std::atomic<bool>* cancel) {
     off_t copied = 0;
     for (;;) {
-        const ssize_t n = copy_file_range(in, nullptr, out, nullptr, size_t{1} << 30, 0);
+        if (Cancelled(cancel)) return false;
+        const ssize_t n = copy_file_range(in, nullptr, out, nullptr, size_t{4} << 20, 0);
         if (n > 0) {
             copied += n;
             continue;
@@ -88,13 +90,79 @@ bool CopyBytes(int in, int out, off_t expectedSize) {
         if (n < 0 && errno != EXDEV && errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP && errno != EPERM)
             return false;
         // Unsupported here, or a file system that reports no data: read it plainly.
-        return ReadWriteLoop(in, out);
+        return ReadWriteLoop(in, out, cancel);
     }
 }
 
-// The move between file systems: a new destination (never an existing one),
-// the bytes, both file times, and the source removed only after all of that.
-bool CopyAcross(const char* from, const char* to) {
+// The copy in the destination's folder before it has the destination's
+// name. Unnamed where the file system allows, so that the process's end,
+// however it comes, drops it by itself; else under a hidden name, removed
+// again when this goes.
+class UnnamedCopy {
+public:
+    UnnamedCopy(const std::string& folder, const std::string& name, mode_t mode) {
+        m_fd.reset(open(folder.c_str(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode));
+        // EISDIR: a kernel that does not know unnamed files.
+        if (m_fd.valid() || (errno != EOPNOTSUPP && errno != EISDIR)) return;
+        std::string hidden = folder + "/." + name + ".XXXXXX";
+        m_fd.reset(mkostemp(hidden.data(), O_CLOEXEC));
+        if (!m_fd.valid()) return;
+        m_hidden = hidden;
+        if (fchmod(m_fd.get(), mode) != 0) m_fd.reset();
+    }
+    ~UnnamedCopy() {
+        const int saved = errno;
+        m_fd.reset();
+        if (!m_hidden.empty()) unlink(m_hidden.c_str());
+        errno = saved;
+    }
+    UnnamedCopy(const UnnamedCopy&) = delete;
+    UnnamedCopy& operator=(const UnnamedCopy&) = delete;
+
+    int get() const { return m_fd.get(); }
+    bool valid() const { return m_fd.valid(); }
+
+    // Gives the copy the name `to`; a link never replaces a name that exists.
+    bool Name(const char* to) {
+        if (!m_hidden.empty()) {
+            if (link(m_hidden.c_str(), to) == 0) return true;
+            // A file system without hard links: the hidden name itself moves,
+            // onto no existing name either.
+            if ((errno != EPERM && errno != EOPNOTSUPP) || RenameNoReplace(m_hidden.c_str(), to) != 0) return false;
+            m_hidden.clear();
+            return true;
+        }
+        const std::string self = "/proc/self/fd/" + std::to_string(m_fd.get());
+        if (linkat(AT_FDCWD, self.c_str(), AT_FDCWD, to, AT_SYMLINK_FOLLOW) == 0) return true;
+        // Without /proc, the descriptor itself (where the system permits).
+        if (errno != ENOENT) return false;
+        return linkat(m_fd.get(), "", AT_FDCWD, to, AT_EMPTY_PATH) == 0;
+    }
+
+private:
+    FileDescriptor m_fd;
+    std::string m_hidden;  // empty for an unnamed copy
+};
+
+// The destination's folder and its own name in it.
+bool SplitPath(const char* path, std::string& folder, std::string& name) {
+    const std::string whole(path);
+    const size_t slash = whole.rfind('/');
+    folder = slash == std::string::npos ? "." : slash == 0 ? "/" : whole.substr(0, slash);
+    name = slash == std::string::npos ? whole : whole.substr(slash + 1);
+    if (!name.empty()) return true;
+    errno = EISDIR;
+    return false;
+}
+
+bool SameFile(const struct stat& a, const struct stat& b) {
+    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
+}
+
+// The move between file systems: the bytes and both file times into a copy
+// beside the destination, on disk before it is named; the source removed
+// only once the name stands.
+bool CopyAcross(const char* from, const char* to, const std::atomic<bool>* cancel) {
     struct stat linkInfo {};
     if (lstat(from, &linkInfo) != 0) return false;
     if (!S_ISREG(linkInfo.st_mode)) {
@@ -110,33 +178,73 @@ bool CopyAcross(const char* from, const char* to) {
         return false;
     }
 
-    FileDescriptor out(
-        open(to, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY, source.st_mode & 0777));
-    if (!out.valid()) return false;
-    struct stat created {};
-    const bool identified = fstat(out.get(), &created) == 0;
-
-    // Removes the destination only while it is still the file made here.
-    auto discard = [&]() {
-        const int saved = errno;
-        out.reset();
-        struct stat now {};
-        if (!identified || (lstat(to, &now) == 0 && now.st_dev == created.st_dev && now.st_ino == created.st_ino))
-            unlink(to);
-        errno = saved;
-        return false;
-    };
-
+    std::string folder, name;
+    if (!SplitPath(to, folder, name)) return false;
+    UnnamedCopy out(folder, name, source.st_mode & 0777);
+    struct stat copy {};
     const struct timespec times[2] = {source.st_atim, source.st_mtim};
-    if (!CopyBytes(in.get(), out.get(), source.st_size) || futimens(out.get(), times) != 0 || fsync(out.get()) != 0 ||
-        !out.closeChecked())
-        return discard();
-    if (unlink(from) != 0) return discard();
-    return true;
+    if (!out.valid() || !CopyBytes(in.get(), out.get(), source.st_size, cancel) || futimens(out.get(), times) != 0 ||
+        fsync(out.get()) != 0 || fstat(out.get(), &copy) != 0 || !out.Name(to))
+        return false;
+    if (unlink(from) == 0) return true;
+
+    // The source could not go, so neither may the copy: its name is taken
+    // back, as long as it still names the copy.
+    const int saved = errno;
+    struct stat named {};
+    if (lstat(to, &named) == 0 && SameFile(named, copy)) unlink(to);
+    errno = saved;
+    return false;
+}
+
+// A regular file of this user's own with no other name: nothing of another
+// user's, and nothing reached through a second name, is written or moved.
+bool IsOwnSingleFile(const struct stat& info) {
+    return S_ISREG(info.st_mode) && info.st_uid == geteuid() && info.st_nlink == 1;
+}
+
+// The one way the temporary file is opened, by the transfer that writes it
+// and by the placement that moves it: held by this run alone, checked before
+// anything is written. `access` is O_RDONLY, or O_WRONLY | O_CREAT.
+int OpenAlone(const char* path, int access) {
+    // No O_TRUNC: the file is emptied by the caller once it holds it.
+    // O_NONBLOCK keeps a planted FIFO from stalling the open; it is refused below.
+    FileDescriptor fd(open(path, access | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600));
+    if (!fd.valid()) return -1;
+    struct stat info {};
+    if (fstat(fd.get(), &info) != 0) return -1;
+    if (!IsOwnSingleFile(info)) {
+        errno = EPERM;
+        return -1;
+    }
+    if (flock(fd.get(), LOCK_EX | LOCK_NB) != 0) return -1;
+    // Until the lock, another run could move the file away or put another in
+    // its place: what is held must be what the path names.
+    struct stat named {};
+    if (fstat(fd.get(), &info) != 0 || lstat(path, &named) != 0) return -1;
+    if (!IsOwnSingleFile(info) || !SameFile(info, named)) {
+        errno = EWOULDBLOCK;
+        return -1;
+    }
+    const int status = fcntl(fd.get(), F_GETFL);
+    if (status == -1 || fcntl(fd.get(), F_SETFL, status & ~O_NONBLOCK) == -1) return -1;
+    return fd.release();
 }
 
 bool FitsTime(int64_t seconds) {
     return static_cast<int64_t>(static_cast<time_t>(seconds)) == seconds;
+}
+
+bool ToTimespecs(const __utimbuf64* times, struct timespec (&stamps)[2]) {
+    if (!FitsTime(times->actime) || !FitsTime(times->modtime)) {
+        errno = EOVERFLOW;
+        return false;
+    }
+    stamps[0] = {};
+    stamps[1] = {};
+    stamps[0].tv_sec = static_cast<time_t>(times->actime);
+    stamps[1].tv_sec = static_cast<time_t>(times->modtime);
+    return true;
 }
 
 }  // namespace
@@ -163,13 +271,13 @@ DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer) {
     return length;
 }
 
-HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD /*share*/, void* /*security*/, DWORD disposition, DWORD flags,
+HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void* /*security*/, DWORD disposition, DWORD flags,
                    HANDLE /*templateFile*/) {
     if (!path || disposition != OPEN_EXISTING || (access & ~GENERIC_READ) != 0) {
         errno = EINVAL;
         return INVALID_HANDLE_VALUE;
     }
-    FileDescriptor fd(open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    FileDescriptor fd(share == 0 ? OpenAlone(path, O_RDONLY) : open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY));
     if (!fd.valid()) return INVALID_HANDLE_VALUE;
     struct stat info {};
     if (fstat(fd.get(), &info) != 0) return INVALID_HANDLE_VALUE;
@@ -208,19 +316,19 @@ void CHandle::Close() {
     m_h = INVALID_HANDLE_VALUE;
 }
 
-BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath) {
+BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath, const std::atomic<bool>* cancel) {
     if (!existingPath || !newPath) {
         errno = EINVAL;
         return FALSE;
     }
     if (RenameNoReplace(existingPath, newPath) == 0) return TRUE;
-    if (errno == EXDEV) return CopyAcross(existingPath, newPath) ? TRUE : FALSE;
+    if (errno == EXDEV) return CopyAcross(existingPath, newPath, cancel) ? TRUE : FALSE;
     if (errno != EINVAL && errno != ENOSYS && errno != EOPNOTSUPP) return FALSE;
 
     // The file system cannot rename without replacing; a hard link refuses an
     // existing name by itself, and the old name goes once the new one stands.
     if (link(existingPath, newPath) != 0) {
-        if (errno == EXDEV) return CopyAcross(existingPath, newPath) ? TRUE : FALSE;
+        if (errno == EXDEV) return CopyAcross(existingPath, newPath, cancel) ? TRUE : FALSE;
         return FALSE;
     }
     if (unlink(existingPath) != 0) {
@@ -238,14 +346,16 @@ int _utime64(const char* path, const __utimbuf64* times) {
         return -1;
     }
     if (!times) return utimensat(AT_FDCWD, path, nullptr, 0) == 0 ? 0 : -1;
-    if (!FitsTime(times->actime) || !FitsTime(times->modtime)) {
-        errno = EOVERFLOW;
-        return -1;
-    }
-    struct timespec stamps[2]{};
-    stamps[0].tv_sec = static_cast<time_t>(times->actime);
-    stamps[1].tv_sec = static_cast<time_t>(times->modtime);
+    struct timespec stamps[2];
+    if (!ToTimespecs(times, stamps)) return -1;
     return utimensat(AT_FDCWD, path, stamps, 0) == 0 ? 0 : -1;
+}
+
+int _futime64(int fd, const __utimbuf64* times) {
+    if (!times) return futimens(fd, nullptr) == 0 ? 0 : -1;
+    struct timespec stamps[2];
+    if (!ToTimespecs(times, stamps)) return -1;
+    return futimens(fd, stamps) == 0 ? 0 : -1;
 }
 
 FILE* fopen_nofollow(const char* path, const char* mode) {
@@ -253,17 +363,9 @@ FILE* fopen_nofollow(const char* path, const char* mode) {
         errno = EINVAL;
         return nullptr;
     }
-    // O_NONBLOCK keeps a planted FIFO from stalling the open; it is refused below.
-    FileDescriptor fd(open(path, O_WRONLY | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC | O_NOCTTY | O_NONBLOCK, 0666));
-    if (!fd.valid()) return nullptr;
-    struct stat info {};
-    if (fstat(fd.get(), &info) != 0) return nullptr;
-    if (!S_ISREG(info.st_mode)) {
-        errno = EINVAL;
-        return nullptr;
-    }
-    const int status = fcntl(fd.get(), F_GETFL);
-    if (status == -1 || fcntl(fd.get(), F_SETFL, status & ~O_NONBLOCK) == -1) return nullptr;
+    FileDescriptor fd(OpenAlone(path, O_WRONLY | O_CREAT));
+    // Emptied only now that this run alone holds it.
+    if (!fd.valid() || ftruncate(fd.get(), 0) != 0) return nullptr;
     FILE* file = fdopen(fd.get(), "wb");
     if (!file) return nullptr;
     fd.release();

@@ -1,6 +1,7 @@
 #pragma once
 // File calls of the system, on POSIX: the temporary folder, file size, moving
 // and stamping a file, and creating the temporary file.
+#include <atomic>
 #include <cstdint>
 #include <cstdio>
 
@@ -21,6 +22,9 @@ typedef void* HANDLE;
 DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer);
 
 // Opens an existing file for reading (the only use the system has for it).
+// With no sharing (share 0) it opens as fopen_nofollow opens the temporary
+// file, held against every other such open until closed; while another
+// holds it, it fails with EWOULDBLOCK (the sharing violation).
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void* security, DWORD disposition, DWORD flags,
                    HANDLE templateFile);
 BOOL GetFileSizeEx(HANDLE file, int64_t* size);
@@ -41,9 +45,13 @@ private:
 };
 
 // Moves a file and never replaces an existing destination. Across file
-// systems: a copy that keeps both file times, then the source is removed; a
-// failed copy leaves no destination behind.
-BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath);
+// systems the copy is written in the destination's folder under no name (a
+// hidden one where the file system has no unnamed files), keeps both file
+// times, and takes the destination's name only when whole; the source is
+// removed after that. A copy that fails, that is cancelled (*cancel turns
+// true; looked at between blocks, from any thread) or that the process's end
+// cuts short leaves nothing under the destination's name, and the source.
+BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath, const std::atomic<bool>* cancel = nullptr);
 
 struct __utimbuf64 {
     int64_t actime;
@@ -51,7 +59,13 @@ struct __utimbuf64 {
 };
 // Sets access and modification time (seconds since 1970-01-01 UTC); 0 on success, -1 on failure.
 int _utime64(const char* path, const __utimbuf64* times);
+// The same for an open file.
+int _futime64(int fd, const __utimbuf64* times);
 
-// fopen for the temporary file that never follows a symbolic link at the path
-// ("wb": create or truncate). Null when the file cannot be opened.
+// fopen for the temporary file ("wb": create or empty), for one run at a
+// time and only the user's own: never through a symbolic link, never waiting
+// on a FIFO; only a regular file of this user's with no other name, held
+// against every other such open (and CreateFileA without sharing) before it
+// is emptied, until it is closed. Null when the file cannot be opened or is
+// refused; errno EWOULDBLOCK while another holds it.
 FILE* fopen_nofollow(const char* path, const char* mode);

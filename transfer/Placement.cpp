@@ -16,13 +16,13 @@ CStringA MakeTempFilePath(const CStringA& destPath) {
     return CStringA(folder, length) + name;
 }
 
-bool VerifyAndMoveDownload(const CStringA& tempPath, const CStringA& destPath) {
+bool VerifyAndMoveDownload(const CStringA& tempPath, const CStringA& destPath, const std::atomic<bool>* abandon) {
+    // Held, unshared, from the size check until the file has been moved, so
+    // that no other run empties or rewrites it in between.
+    CHandle file(
+        CreateFileA(tempPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     int64_t size = 0;
-    {
-        CHandle file(CreateFileA(tempPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                 FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
-        if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) return false;
-    }
+    if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) return false;
     if (size < kSmallestPackage) return false;  // an error page rather than a package
-    return MoveFileA(tempPath.c_str(), destPath.c_str()) != FALSE;
+    return MoveFileA(tempPath.c_str(), destPath.c_str(), abandon) != FALSE;
 }

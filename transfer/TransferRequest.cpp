@@ -29,13 +29,15 @@ bool FinalAnswerIsAPackage(CURL* handle) {
     return curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status >= 200 && status <= 299;
 }
 
-void StampWithServerTime(CURL* handle, const char* localPath) {
+// Through the descriptor this run holds, after the last write has reached it.
+void StampWithServerTime(CURL* handle, FILE* file) {
     // The library writes a long here; -1 when the server gave no time, and
     // that value is stamped too.
     long fileTime = 0;
     if (curl_easy_getinfo(handle, CURLINFO_FILETIME, &fileTime) != CURLE_OK) return;
     __utimbuf64 times{fileTime + kStampOffset, fileTime + kStampOffset};
-    _utime64(localPath, &times);
+    std::fflush(file);
+    _futime64(fileno(file), &times);
 }
 }  // namespace
 
@@ -71,8 +73,8 @@ int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* p
         result = curl_easy_perform(handle);
     }
     if (result == CURLE_OK && !FinalAnswerIsAPackage(handle)) result = CURLE_HTTP_RETURNED_ERROR;
+    StampWithServerTime(handle, file.get());
     file.reset();
-    StampWithServerTime(handle, localPath);
     headers.reset();
     return result;
 }

@@ -32,12 +32,18 @@ DAzOredavedidEzi::DAzOredavedidEzi(CStringA strUrl, CStringA strDestPath, CStrin
       m_strDestPath(std::move(strDestPath)),
       m_strDictKey(std::move(strDictKey)),
       m_strDisplayName(std::move(strDisplayName)),
-      m_bFinished(false) {
+      m_bFinished(false),
+      m_bLeaving(false) {
     // "词典" in the code page in force (B4 CA B5 E4 where that is 936).
     if (m_strDisplayName.empty()) m_strDisplayName = CW2A(L"\u8BCD\u5178");
 }
 
 DAzOredavedidEzi::~DAzOredavedidEzi() {
+    // A placement under way is waited for in full, so that the process never
+    // ends in the middle of one: told to abandon, its copy stops within a
+    // block and removes what it made.
+    m_bLeaving = true;
+    { std::lock_guard placed(m_placing); }
     // A worker still running stops once it sees that the window is gone; one
     // that does not leave in time would reach this object after it is gone,
     // so the process ends here instead.
@@ -103,7 +109,12 @@ void DAzOredavedidEzi::OnBnClickedCancel() {
 
 void DAzOredavedidEzi::OnDownloadComplete() {
     CStringA tempPath = MakeTempFilePath(m_strDestPath);
-    if (!VerifyAndMoveDownload(tempPath, m_strDestPath)) {
+    bool placed = false;
+    {
+        std::lock_guard placing(m_placing);
+        placed = VerifyAndMoveDownload(tempPath, m_strDestPath, &m_bLeaving);
+    }
+    if (!placed) {
         ShowDownloadError();
         return;
     }

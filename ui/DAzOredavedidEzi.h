@@ -2,6 +2,7 @@
 // The download dialog: names the dictionary, shows the progress and carries
 // the one button that cancels, and once the package is in place, installs.
 #include <atomic>
+#include <mutex>
 
 #include "framework/Controls.h"
 #include "framework/Dialog.h"
@@ -33,6 +34,10 @@ public:
     CButton m_btnCancel;
     std::atomic<bool> m_bFinished;
     CStatic m_stcDictName;
+    // Set as the dialog ends: a placement under way abandons its copy.
+    std::atomic<bool> m_bLeaving;
+    // Held by the worker while it places the package.
+    std::mutex m_placing;
 
 protected:
     void DoDataExchange(CDataExchange* pDX) override;

@@ -12,6 +12,7 @@
 #include <sstream>
 
 #include "framework/Thread.h"
+#include "platform/Files.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/DownloadScene.h"
 #include "tests/support/LoopbackServer.h"
@@ -87,13 +88,13 @@ protected:
     // Waits for the finished state, reads the button, then leaves through
     // the install step.
     void FinishAndLeave(RecordingDialog& dlg) {
-        WhenTrue([&dlg] { return dlg.m_bFinished.load(); },
-                 [&dlg, this] {
-                     WhenShown("安装", [](QWidget* install) { PressKey(install, Qt::Key_Return); });
-                     QWidget* w = FindWindow("词典下载");
-                     button = ControlText(w, IDCANCEL);
-                     PressKey(w, Qt::Key_Escape);
-                 });
+        WhenTrue([&dlg] { return dlg.m_bFinished.load(); }, [this] { LeaveFinished(); });
+    }
+    void LeaveFinished() {
+        WhenShown("安装", [](QWidget* install) { PressKey(install, Qt::Key_Return); });
+        QWidget* w = FindWindow("词典下载");
+        button = ControlText(w, IDCANCEL);
+        PressKey(w, Qt::Key_Escape);
     }
 
     void ExitOnError() {
@@ -101,6 +102,20 @@ protected:
             ++errors;
             PressKey(w, Qt::Key_Escape);
         });
+    }
+
+    // For a run that ought to fail but may not: it ends either way, and the
+    // count of errors tells which way it went.
+    void ExitOnErrorOrLeave(RecordingDialog& dlg) {
+        WhenTrue([&dlg] { return FindWindow("错误") || dlg.m_bFinished.load(); },
+                 [this] {
+                     if (QWidget* w = FindWindow("错误")) {
+                         ++errors;
+                         PressKey(w, Qt::Key_Escape);
+                     } else {
+                         LeaveFinished();
+                     }
+                 });
     }
 
     std::atomic<int> attempts{0};
@@ -253,14 +268,55 @@ TEST_F(Download, TemporaryFolderOnAnotherFileSystem) {
     EXPECT_EQ(st.st_mtime, kLastModified + 14400);
 }
 
-TEST_F(Download, SymbolicLinkAtTheTemporaryPathIsNotFollowed) {
-    { std::ofstream(dest / "victim") << "keep me"; }
-    ASSERT_EQ(symlink((dest / "victim").c_str(), (tmp / "dict.zip").c_str()), 0);
+// Another local user may have made the temporary file first: nothing of
+// theirs is written, and nothing is placed.
+class PlantedAtTheTemporaryPath : public Download, public testing::WithParamInterface<Planted> {};
+
+TEST_P(PlantedAtTheTemporaryPath, IsNeitherWrittenNorPlaced) {
+    ASSERT_TRUE(Plant(GetParam(), tmp / "dict.zip", dest / "victim"));
+    const std::string before = Fingerprint(tmp / "dict.zip");
     ServePackage(Reply{.body = Pattern(5000)});
-    Run(dest / "dict.zip", [this](RecordingDialog&) { ExitOnError(); });
+    Run(dest / "dict.zip", [this](RecordingDialog& dlg) { ExitOnErrorOrLeave(dlg); });
     EXPECT_EQ(errors, 1);
-    EXPECT_EQ(ReadFile(dest / "victim"), "keep me");
     EXPECT_FALSE(Exists(dest / "dict.zip"));
+    EXPECT_EQ(Fingerprint(tmp / "dict.zip"), before);
+    EXPECT_TRUE(ReadFile(dest / "victim") == "the victim's own content") << "written through a second name";
+}
+
+INSTANTIATE_TEST_SUITE_P(Kinds, PlantedAtTheTemporaryPath,
+                         testing::Values(Planted::OtherOwner, Planted::HardLink, Planted::SymbolicLink, Planted::Fifo,
+                                         Planted::Folder),
+                         [](const auto& p) { return std::string(NameOf(p.param)); });
+
+// Two runs for the same file name share the temporary file: a second one
+// that starts while the first writes it is turned away, and the first places
+// its own package whole.
+TEST_F(Download, SecondRunForTheSameNameIsTurnedAwayWhileTheFirstWrites) {
+    const size_t size = 400000;
+    std::atomic<RecordingDialog*> first{nullptr};
+    std::atomic<int> second{1};
+    Serve([&](const HttpRequest& request, HttpConnection& conn, int) {
+        if (request.target.find("second") != std::string::npos) {
+            SendReply(conn, Reply{.body = std::string(size, 'B')});
+            return;
+        }
+        conn.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(size) + "\r\n\r\n");
+        conn.Send(Pattern(size).substr(0, size / 2));
+        // The second run starts once some of the first one's bytes are in the file.
+        struct stat st {};
+        for (int i = 0; i < 10000 && !(stat((tmp / "dict.zip").c_str(), &st) == 0 && st.st_size > 0); ++i) usleep(1000);
+        CurlEasy handle(curl_easy_init());
+        second = DownloadToFile(handle.get(), (server.BaseUrl() + "/second.zip").c_str(), (tmp / "dict.zip").c_str(),
+                                first.load());
+        conn.Send(Pattern(size).substr(size / 2));
+    });
+    Run(dest / "dict.zip", [&](RecordingDialog& dlg) {
+        first = &dlg;
+        FinishAndLeave(dlg);
+    });
+    EXPECT_EQ(second.load(), -2) << "the second run opened the temporary file the first one writes";
+    EXPECT_TRUE(finished);
+    EXPECT_TRUE(ReadFile(dest / "dict.zip") == Pattern(size)) << "the first run placed a package not its own";
 }
 
 TEST_F(Download, DestinationEndingInASlashCannotBeWritten) {
@@ -308,6 +364,52 @@ TEST(Placement, MissingTemporaryFileIsNotMoved) {
     TempDir dir;
     EXPECT_FALSE(VerifyAndMoveDownload(dir / "absent", dir / "dest"));
     EXPECT_FALSE(VerifyAndMoveDownload(dir.Path(), dir / "dest")) << "a folder is no package";
+}
+
+TEST(Placement, TemporaryFileHeldByAnotherRunIsNotMoved) {
+    TempDir dir;
+    { std::ofstream(dir / "dict.zip") << Pattern(5000); }
+    FileStream writing(fopen_nofollow((dir / "dict.zip").c_str(), "wb"));
+    ASSERT_TRUE(writing);
+    EXPECT_FALSE(VerifyAndMoveDownload(dir / "dict.zip", dir / "dest.zip"));
+    EXPECT_FALSE(Exists(dir / "dest.zip"));
+    writing.reset();
+    EXPECT_TRUE(Exists(dir / "dict.zip"));
+}
+
+// Leaving while the package is copied to another file system: the dialog's
+// end waits for the copy, which stops and takes what it made with it, rather
+// than ending the process in the middle of it.
+TEST(Placement, DialogEndDuringACopyAcrossFileSystemsAbandonsIt) {
+    TempDir shm("/dev/shm"), dest;
+    struct stat a {
+    }, b{};
+    if (!shm.Made() || stat(shm.Path().c_str(), &a) != 0 || stat(dest.Path().c_str(), &b) != 0 || a.st_dev == b.st_dev)
+        GTEST_SKIP() << "no second file system for the temporary folder";
+    setenv("TMPDIR", shm.Path().c_str(), 1);
+    const size_t size = size_t{128} << 20;
+    { std::ofstream(shm / "dict.zip") << std::string(size, 'p'); }
+
+    auto* dlg = new DAzOredavedidEzi("", dest / "dict.zip", "1#2", "");
+    AfxBeginThread(
+        [](LPVOID p) -> UINT {
+            static_cast<DAzOredavedidEzi*>(p)->OnDownloadComplete();
+            return 0;
+        },
+        dlg);
+    bool copying = false;
+    for (int i = 0; i < 100000 && !copying; ++i) {
+        const off_t written = WrittenInto(getpid(), dest.Path());
+        copying = written > 0 && written < static_cast<off_t>(size);
+    }
+    delete dlg;
+    unsetenv("TMPDIR");
+
+    ASSERT_TRUE(copying) << "the copy was not seen midway";
+    EXPECT_EQ(Listing(dest.Path()), "");
+    struct stat kept {};
+    EXPECT_EQ(stat((shm / "dict.zip").c_str(), &kept), 0);
+    EXPECT_EQ(kept.st_size, static_cast<off_t>(size)) << "the temporary file is kept";
 }
 
 TEST(Transfer, MissingArgumentsAndUnopenableFilesFailBeforeAnyRequest) {
