@@ -9,6 +9,10 @@
 namespace {
 std::atomic<long> g_stallLimitSeconds{kStallLimitSeconds};
 
+// The library hands over 16 KiB at a time; the file is written a mebibyte at
+// a time, in a twelfth of the system calls.
+const size_t kWriteBufferSize = size_t{1} << 20;
+
 // Seconds the file's times are put ahead of the server's modification time.
 const int64_t kStampOffset = 14400;
 
@@ -36,7 +40,6 @@ void StampWithServerTime(CURL* handle, FILE* file) {
     long fileTime = 0;
     if (curl_easy_getinfo(handle, CURLINFO_FILETIME, &fileTime) != CURLE_OK) return;
     __utimbuf64 times{fileTime + kStampOffset, fileTime + kStampOffset};
-    std::fflush(file);
     _futime64(fileno(file), &times);
 }
 }  // namespace
@@ -62,8 +65,10 @@ int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* p
     if ((rc = curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, g_stallLimitSeconds.load())) != CURLE_OK) return rc;
     // Blocks as large as the curl tool's own keep the transfer at its pace.
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, 102400L);
+    std::unique_ptr<char[]> buffer(new char[kWriteBufferSize]);  // outlives the stream that uses it
     FileStream file(fopen_nofollow(localPath, "wb"));
     if (!file) return -2;
+    setvbuf(file.get(), buffer.get(), _IOFBF, kWriteBufferSize);
 
     ProgressHook hook{OnTransferProgress, progressContext};
     CurlSlist headers;
@@ -73,6 +78,9 @@ int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* p
         result = curl_easy_perform(handle);
     }
     if (result == CURLE_OK && !FinalAnswerIsAPackage(handle)) result = CURLE_HTTP_RETURNED_ERROR;
+    // The last buffered bytes reach the file only here; a file that cannot
+    // take them (a full disk) holds no whole package.
+    if (std::fflush(file.get()) != 0 && result == CURLE_OK) result = CURLE_WRITE_ERROR;
     StampWithServerTime(handle, file.get());
     file.reset();
     headers.reset();

@@ -2,12 +2,14 @@
 // from a loopback package server, the progress posts and the placement.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <QWidget>
 
 #include <atomic>
+#include <csignal>
 #include <fstream>
 #include <sstream>
 
@@ -154,6 +156,42 @@ TEST_F(Download, WithoutLastModifiedTheFileIsStampedFromMinusOne) {
     ASSERT_EQ(stat((dest / "dict.zip").c_str(), &st), 0);
     EXPECT_EQ(st.st_mtime, 14399) << "1970-01-01 03:59:59 UTC";
 }
+
+// Lets files of this process grow to `bytes` only, for as long as it lives;
+// a write beyond fails (EFBIG) as on a full disk.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes) : m_oldHandler(std::signal(SIGXFSZ, SIG_IGN)) {
+        getrlimit(RLIMIT_FSIZE, &m_old);
+        rlimit limit{bytes, m_old.rlim_max};
+        setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit() {
+        setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_oldHandler);
+    }
+
+private:
+    void (*m_oldHandler)(int);
+    rlimit m_old{};
+};
+
+// The temporary file takes all but the package's last bytes (as on a full
+// disk): wherever they were held back, no cut-short package is placed.
+class NoRoomForTheLastBytes : public Download, public testing::WithParamInterface<size_t> {};
+
+TEST_P(NoRoomForTheLastBytes, FailsTheAttempt) {
+    const size_t size = GetParam();
+    ServePackage(Reply{.body = Pattern(size)});
+    {
+        FileSizeLimit limit(size - 100);
+        Run(dest / "dict.zip", [&](RecordingDialog& dlg) { ExitOnErrorOrLeave(dlg); });
+    }
+    EXPECT_FALSE(Exists(dest / "dict.zip"));
+    EXPECT_EQ(errors, 1);
+}
+
+INSTANTIATE_TEST_SUITE_P(Sizes, NoRoomForTheLastBytes, testing::Values(size_t{64} << 10, size_t{3} << 20));
 
 class SizeCheck : public Download, public testing::WithParamInterface<std::pair<size_t, bool>> {};
 
