@@ -340,9 +340,10 @@ TEST_F(Download, SecondRunForTheSameNameIsTurnedAwayWhileTheFirstWrites) {
         }
         conn.Send("HTTP/1.1 200 OK\r\nContent-Length: " + std::to_string(size) + "\r\n\r\n");
         conn.Send(Pattern(size).substr(0, size / 2));
-        // The second run starts once some of the first one's bytes are in the file.
+        // The second run starts once the first one has its file open (its
+        // bytes may still be on their way to it).
         struct stat st {};
-        for (int i = 0; i < 10000 && !(stat((tmp / "dict.zip").c_str(), &st) == 0 && st.st_size > 0); ++i) usleep(1000);
+        for (int i = 0; i < 10000 && stat((tmp / "dict.zip").c_str(), &st) != 0; ++i) usleep(1000);
         CurlEasy handle(curl_easy_init());
         second = DownloadToFile(handle.get(), (server.BaseUrl() + "/second.zip").c_str(), (tmp / "dict.zip").c_str(),
                                 first.load());
