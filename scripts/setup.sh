@@ -9,6 +9,7 @@ packages=(
   libcurl4-openssl-dev curl
   fonts-wqy-microhei fontconfig
   libgtest-dev
+  clang-14 libclang-rt-14-dev
   xvfb xdotool openbox x11-utils imagemagick
   nginx-light
   locales
