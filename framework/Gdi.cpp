@@ -9,6 +9,7 @@
 #include <algorithm>
 
 #include "WndWidget.h"
+#include "platform/CodePage.h"
 
 namespace {
 
@@ -174,7 +175,7 @@ COLORREF CDC::SetTextColor(COLORREF color) {
 int CDC::DrawText(const CString& str, LPRECT lpRect, UINT nFormat) {
     if (!m_pPainter || !lpRect) return 0;
     QRect bounds;
-    m_pPainter->drawText(ToQRect(*lpRect), TextFlags(nFormat), QString::fromStdWString(str), &bounds);
+    m_pPainter->drawText(ToQRect(*lpRect), TextFlags(nFormat), QString::fromStdWString(ShownText(str)), &bounds);
     return bounds.height();
 }
 

@@ -4,12 +4,13 @@
 
 #include "WinApp.h"
 #include "WndWidget.h"
+#include "platform/CodePage.h"
 
 int AfxMessageBox(LPCWSTR lpszText, UINT) {
     CWnd* main = AfxGetMainWnd();
     WndCore* owner = main ? WndCore::FromHandle(main->GetSafeHwnd()) : nullptr;
-    QMessageBox box(QMessageBox::Warning, QString::fromWCharArray(AfxGetAppName()),
-                    QString::fromWCharArray(lpszText ? lpszText : L""), QMessageBox::Ok,
+    QMessageBox box(QMessageBox::Warning, QString::fromStdWString(ShownText(AfxGetAppName())),
+                    QString::fromStdWString(ShownText(lpszText ? lpszText : L"")), QMessageBox::Ok,
                     owner ? owner->Widget() : nullptr);
     box.exec();
     return IDOK;

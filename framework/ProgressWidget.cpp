@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "Controls.h"
+#include "platform/CodePage.h"
 
 namespace {
 
@@ -39,7 +40,7 @@ private:
         return m_pCore->Dispatch(message, wParam, lParam);
     }
 
-    QString Caption() const { return QString::fromStdWString(AfxGetWindowText(m_pCore->Handle())); }
+    QString Caption() const { return QString::fromStdWString(ShownText(AfxGetWindowText(m_pCore->Handle()))); }
 
     QString Percentage() const {
         PBRANGE range{};

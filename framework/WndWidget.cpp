@@ -12,6 +12,7 @@
 #include <unordered_map>
 
 #include "Gdi.h"
+#include "platform/CodePage.h"
 
 namespace {
 std::mutex g_handleMutex;
@@ -29,7 +30,7 @@ thread_local const CurrentMessage* t_current = nullptr;
 }  // namespace
 
 WndCore::WndCore(QWidget* self, int id) : m_pSelf(self), m_nID(id) {
-    AfxPrepareInterfaceThread();  // before a worker can post to this window
+    AfxPrepareInterfaceThread();            // before a worker can post to this window
     self->setProperty("afxControlId", id);  // lets tools and tests find a control by its id
     std::lock_guard lock(g_handleMutex);
     g_nextHandle += 4;
@@ -116,7 +117,7 @@ LRESULT WndCore::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
         case WM_SETTEXT: {
             auto* text = reinterpret_cast<const wchar_t*>(lParam);
-            SetTextOf(m_pSelf, text ? QString::fromWCharArray(text) : QString());
+            SetTextOf(m_pSelf, text ? QString::fromStdWString(ShownText(text)) : QString());
             return TRUE;
         }
         case WM_GETTEXTLENGTH:

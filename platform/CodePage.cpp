@@ -2,8 +2,10 @@
 
 #include <iconv.h>
 #include <langinfo.h>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstring>
 #include <optional>
 #include <string_view>
@@ -64,36 +66,110 @@ std::string CharsetFor(UINT codePage) {
     }
 }
 
-std::optional<std::wstring> Decode(UINT codePage, const char* src, size_t length) {
-    const std::string charset = CharsetFor(codePage);
-    Iconv cd(kWideCharset, charset.c_str());
-    if (!cd.valid()) return std::nullopt;
+constexpr wchar_t kEscapeBase = 0xDC00;
+constexpr wchar_t kReplacement = 0xFFFD;
 
-    std::wstring out;
-    wchar_t chunk[256];
-    char* in = const_cast<char*>(src);
-    size_t inLeft = length;
-    auto drain = [&](char* end) {
-        out.append(chunk, static_cast<size_t>(end - reinterpret_cast<char*>(chunk)) / sizeof(wchar_t));
-    };
-    while (inLeft > 0) {
-        char* o = reinterpret_cast<char*>(chunk);
-        size_t oLeft = sizeof chunk;
-        const size_t r = iconv(cd.get(), &in, &inLeft, &o, &oLeft);
+bool IsByteEscape(wchar_t c) {
+    return c >= 0xDC80 && c <= 0xDCFF;
+}
+
+// A Unicode scalar value: no surrogate, nothing past U+10FFFF.
+bool IsCharacter(wchar_t c) {
+    const auto value = static_cast<uint32_t>(c);
+    return value < 0xD800 || (value > 0xDFFF && value <= 0x10FFFF);
+}
+
+// What stands in wide text for a byte the code page cannot decode.
+wchar_t EscapeOf(unsigned char byte) {
+    return byte >= 0x80 ? static_cast<wchar_t>(kEscapeBase + byte) : kReplacement;
+}
+
+// Takes narrow text one character at a time, and a character only when it
+// encodes back into the very bytes it came from: a code page whose decoding
+// is not one to one (two byte sequences for one character) then still gives
+// each byte back. What decodes to no character at all (UTF-8 past U+10FFFF,
+// which the system's converter lets through) counts as undecodable too.
+class Decoder {
+public:
+    explicit Decoder(const std::string& charset)
+        : m_toWide(kWideCharset, charset.c_str()), m_back(charset.c_str(), kWideCharset) {}
+
+    bool valid() const { return m_toWide.valid() && m_back.valid(); }
+
+    // The bytes the character at src takes (put in c), 0 when the bytes there
+    // do not start one, none when the conversion itself fails.
+    std::optional<size_t> Next(const char* src, size_t length, wchar_t& c) {
+        char* in = const_cast<char*>(src);
+        size_t inLeft = length;
+        char* o = reinterpret_cast<char*>(&c);
+        size_t oLeft = sizeof c;
+        const size_t r = iconv(m_toWide.get(), &in, &inLeft, &o, &oLeft);
         const int err = errno;
-        drain(o);
-        if (r != kIconvFailed || err == E2BIG) continue;
-        if (err != EILSEQ && err != EINVAL) return std::nullopt;
-        // One replacement per byte that cannot start a character, then go on.
-        out.push_back(L'\xFFFD');
-        ++in;
-        --inLeft;
+        iconv(m_toWide.get(), nullptr, nullptr, nullptr, nullptr);
+        if (r == kIconvFailed && err != E2BIG && err != EILSEQ && err != EINVAL) return std::nullopt;
+        const size_t used = length - inLeft;
+        if (oLeft != 0 || used == 0 || !IsCharacter(c) || !EncodesBackTo(c, src, used)) return 0;
+        return used;
     }
-    char* o = reinterpret_cast<char*>(chunk);
-    size_t oLeft = sizeof chunk;
-    if (iconv(cd.get(), nullptr, nullptr, &o, &oLeft) == kIconvFailed) return std::nullopt;
-    drain(o);
+
+private:
+    bool EncodesBackTo(wchar_t c, const char* bytes, size_t count) {
+        char* in = reinterpret_cast<char*>(&c);
+        size_t inLeft = sizeof c;
+        char encoded[16];
+        char* o = encoded;
+        size_t oLeft = sizeof encoded;
+        const bool converted = iconv(m_back.get(), &in, &inLeft, &o, &oLeft) != kIconvFailed &&
+                               iconv(m_back.get(), nullptr, nullptr, &o, &oLeft) != kIconvFailed;
+        iconv(m_back.get(), nullptr, nullptr, nullptr, nullptr);
+        return converted && static_cast<size_t>(o - encoded) == count && std::memcmp(encoded, bytes, count) == 0;
+    }
+
+    Iconv m_toWide;
+    Iconv m_back;
+};
+
+std::optional<std::wstring> Decode(UINT codePage, const char* src, size_t length) {
+    Decoder decoder(CharsetFor(codePage));
+    if (!decoder.valid()) return std::nullopt;
+    std::wstring out;
+    out.reserve(length);
+    for (size_t at = 0; at < length;) {
+        wchar_t c = 0;
+        const auto used = decoder.Next(src + at, length - at, c);
+        if (!used) return std::nullopt;
+        if (*used == 0) c = EscapeOf(static_cast<unsigned char>(src[at]));
+        out.push_back(c);
+        at += *used == 0 ? 1 : *used;
+    }
     return out;
+}
+
+// Encodes text without escapes, back in the initial shift state at its end;
+// what the code page lacks becomes the replacement.
+bool EncodeRun(iconv_t cd, const wchar_t* src, size_t length, const std::string& replacement, bool* usedReplacement,
+               std::string& out) {
+    char chunk[1024];
+    char* in = reinterpret_cast<char*>(const_cast<wchar_t*>(src));
+    size_t inLeft = length * sizeof(wchar_t);
+    while (inLeft > 0) {
+        char* o = chunk;
+        size_t oLeft = sizeof chunk;
+        const size_t r = iconv(cd, &in, &inLeft, &o, &oLeft);
+        const int err = errno;
+        out.append(chunk, static_cast<size_t>(o - chunk));
+        if (r != kIconvFailed || err == E2BIG) continue;
+        if (err != EILSEQ && err != EINVAL) return false;
+        out += replacement;
+        *usedReplacement = true;
+        in += sizeof(wchar_t);
+        inLeft -= sizeof(wchar_t);
+    }
+    char* o = chunk;
+    size_t oLeft = sizeof chunk;
+    if (iconv(cd, nullptr, nullptr, &o, &oLeft) == kIconvFailed) return false;
+    out.append(chunk, static_cast<size_t>(o - chunk));
+    return true;
 }
 
 std::optional<std::string> Encode(UINT codePage, const wchar_t* src, size_t length, const char* defaultChar,
@@ -114,26 +190,17 @@ std::optional<std::string> Encode(UINT codePage, const wchar_t* src, size_t leng
         replacement = "?";
 
     std::string out;
-    char chunk[1024];
-    char* in = reinterpret_cast<char*>(const_cast<wchar_t*>(src));
-    size_t inLeft = length * sizeof(wchar_t);
-    while (inLeft > 0) {
-        char* o = chunk;
-        size_t oLeft = sizeof chunk;
-        const size_t r = iconv(cd.get(), &in, &inLeft, &o, &oLeft);
-        const int err = errno;
-        out.append(chunk, static_cast<size_t>(o - chunk));
-        if (r != kIconvFailed || err == E2BIG) continue;
-        if (err != EILSEQ && err != EINVAL) return std::nullopt;
-        out += replacement;
-        if (!toUtf8) *usedDefault = true;
-        in += sizeof(wchar_t);
-        inLeft -= sizeof(wchar_t);
+    bool replaced = false;
+    const wchar_t* end = src + length;
+    for (const wchar_t* run = src;;) {
+        const wchar_t* escape = std::find_if(run, end, IsByteEscape);
+        if (!EncodeRun(cd.get(), run, static_cast<size_t>(escape - run), replacement, &replaced, out))
+            return std::nullopt;
+        if (escape == end) break;
+        out.push_back(static_cast<char>(*escape - kEscapeBase));
+        run = escape + 1;
     }
-    char* o = chunk;
-    size_t oLeft = sizeof chunk;
-    if (iconv(cd.get(), nullptr, nullptr, &o, &oLeft) == kIconvFailed) return std::nullopt;
-    out.append(chunk, static_cast<size_t>(o - chunk));
+    if (!toUtf8) *usedDefault = replaced;
     return out;
 }
 
@@ -186,4 +253,11 @@ std::string CW2A(const std::wstring& text, UINT codePage) {
     if (text.empty()) return {};
     bool used = false;
     return Encode(codePage, text.data(), text.size(), nullptr, &used).value_or(std::string());
+}
+
+std::wstring ShownText(std::wstring_view text) {
+    std::wstring shown(text);
+    for (wchar_t& c : shown)
+        if (!IsCharacter(c)) c = kReplacement;
+    return shown;
 }

@@ -4,13 +4,15 @@
 #include <QVariantList>
 #include <atomic>
 
+#include "CodePage.h"
 #include "ComBus.h"
 
 namespace {
 
-// Null stands for the empty text, as in COM.
+// Null stands for the empty text, as in COM. The bus carries characters
+// only: a byte kept in wide text goes as U+FFFD, as a window shows it.
 QString Utf16Of(BSTR text) {
-    return text ? QString::fromWCharArray(text) : QString();
+    return text ? QString::fromStdWString(ShownText(text)) : QString();
 }
 
 // What every proxy shares: its count of references, the interfaces it hands

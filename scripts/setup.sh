@@ -9,6 +9,7 @@ packages=(
   libcurl4-openssl-dev curl
   fonts-wqy-microhei fontconfig
   libgtest-dev
+  clang-14 libclang-rt-14-dev
   xvfb xdotool openbox x11-utils imagemagick
   nginx-light
   locales
@@ -27,7 +28,9 @@ if [ ${#missing[@]} -gt 0 ]; then
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-# Narrow code pages the tests run under: 936 (GBK) and 1252 (ISO-8859-1).
+# Narrow code pages the tests run under: 936 (GBK, and GB18030, which the
+# system also counts as 936) and 1252 (ISO-8859-1).
 have_locale() { locale -a 2>/dev/null | tr 'A-Z' 'a-z' | tr -d '-' | grep -qx "$1"; }
 have_locale zh_cn.gbk || $SUDO localedef -i zh_CN -f GBK zh_CN.GBK
+have_locale zh_cn.gb18030 || $SUDO localedef -i zh_CN -f GB18030 zh_CN.GB18030
 have_locale en_us.iso88591 || $SUDO localedef -i en_US -f ISO-8859-1 en_US.ISO-8859-1

@@ -252,6 +252,35 @@ TEST(MessageBox, ShowsTheTextUnderTheApplicationTitleWithOneOkButton) {
     EXPECT_EQ(QString::fromWCharArray(AfxGetAppName()), "framework_tests");
 }
 
+// Bytes a code page cannot decode travel in wide text as escapes (U+DC80 to
+// U+DCFF); a window shows each of them as U+FFFD.
+TEST(WindowText, BytesKeptInWideTextShowAsTheReplacementCharacter) {
+    const wchar_t* kept = L"caf\xDCE9.zip";
+    const QString shown = QString::fromWCharArray(L"caf\uFFFD.zip");
+    ControlDialog dlg;
+    QString label, title, boxText;
+    CString read;
+    WhenShown("甲", [&](QWidget* w) {
+        dlg.m_name.SetWindowText(kept);
+        if (auto* l = qobject_cast<QLabel*>(Child(w, 1003))) label = l->text();
+        dlg.m_name.GetWindowText(read);
+        dlg.SetWindowText(kept);
+        title = w->windowTitle();
+        PressKey(w, Qt::Key_Escape);
+    });
+    dlg.DoModal();
+    EXPECT_EQ(label, shown);
+    EXPECT_EQ(title, shown);
+    EXPECT_EQ(read, L"caf\uFFFD.zip");
+
+    WhenShown(QString::fromWCharArray(AfxGetAppName()), [&](QWidget* w) {
+        for (auto* l : w->findChildren<QLabel*>()) boxText += l->text();
+        PressKey(w, Qt::Key_Return);
+    });
+    AfxMessageBox(kept);
+    EXPECT_TRUE(boxText.contains(shown)) << boxText.toStdString();
+}
+
 TEST(Resources, StringsComeFromTheModuleInForceOnly) {
     CString s;
     EXPECT_TRUE(s.LoadString(7));

@@ -38,7 +38,8 @@ using ComPtr = std::unique_ptr<Interface, Releaser>;
 // A BSTR for one call, from UTF-8 text, freed after it.
 class Bstr {
 public:
-    explicit Bstr(const std::string& utf8) : m_text(SysAllocString(CA2W(utf8, CP_UTF8).c_str())) {}
+    explicit Bstr(const std::string& utf8) : Bstr(CA2W(utf8, CP_UTF8)) {}
+    explicit Bstr(const std::wstring& text) : m_text(SysAllocString(text.c_str())) {}
     ~Bstr() { SysFreeString(m_text); }
     Bstr(const Bstr&) = delete;
     Bstr& operator=(const Bstr&) = delete;
@@ -122,6 +123,22 @@ TEST_F(ComOnPrivateBus, BothObjectsTakeEveryCallWithItsArgumentsInOrder) {
     }
     // Each call was answered after it was recorded: the file is complete now.
     EXPECT_EQ(RecordedCalls(RecordFile()), expected);
+}
+
+// The bus carries characters only: a byte kept in wide text as an escape, a
+// lone surrogate and a value past U+10FFFF each go as U+FFFD.
+TEST_F(ComOnPrivateBus, TextThatIsNoCharacterTravelsAsTheReplacementCharacter) {
+    StandIn standIn(m_bus, Serving(false, true));
+    ASSERT_TRUE(standIn.Ready());
+    ComPtr<IDictConfig> config;
+    ASSERT_EQ(NewDictConfig(config), S_OK);
+    const std::wstring key{
+        L'1', L'2', L'#', static_cast<wchar_t>(0xDCE9), static_cast<wchar_t>(0xD800), static_cast<wchar_t>(0x110000),
+        L'x'};
+    Bstr bstrKey(key), progId(kProgId);
+    EXPECT_EQ(config->AddDictUsage(2, bstrKey, progId, -1), S_OK);
+    EXPECT_EQ(RecordedCalls(RecordFile()),
+              std::vector<std::string>{Line("AddDictUsage", 2, "12#\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBDx")});
 }
 
 TEST_F(ComOnPrivateBus, RunningObjectOnlyWhileItsNameHasAnOwner) {

@@ -73,7 +73,7 @@ INSTANTIATE_TEST_SUITE_P(
                     AppDataCase{"NeitherIsKnown", std::nullopt, std::nullopt, std::nullopt},
                     AppDataCase{"FileInTheWay", "+/file/config", "+/home", std::nullopt},
                     AppDataCase{"TooLong", "+/" + std::string(MAX_PATH, 'x'), "+/home", std::nullopt},
-                    AppDataCase{"NameThatDoesNotSurviveWideText", "+/\xff", "+/home", std::nullopt}),
+                    AppDataCase{"NameInAnotherEncodingKeepsItsBytes", "+/caf\xe9", "+/home", "+/caf\xe9"}),
     [](const testing::TestParamInfo<AppDataCase>& p) { return std::string(p.param.name); });
 
 TEST(AppData, IsTheOnlyFolderServed) {

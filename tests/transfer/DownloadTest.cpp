@@ -10,13 +10,16 @@
 
 #include <atomic>
 #include <csignal>
+#include <filesystem>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "framework/Thread.h"
 #include "platform/Files.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/DownloadScene.h"
+#include "tests/support/LocaleScope.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TempDir.h"
 #include "transfer/Placement.h"
@@ -387,6 +390,59 @@ TEST_F(Download, ProgressFiguresReachTheDialogThroughTheLibrarysCallback) {
     });
     EXPECT_EQ(fed, (std::vector<int>{100, 50, 50, 150, 100, 150}));
 }
+
+// The names of the files in a folder, as bytes.
+std::set<std::string> Names(const std::string& folder) {
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+// A destination whose name is in another encoding than the locale's, as on a
+// shared disk. The worker hands the temporary path on as wide text; the file
+// system must still see the same bytes where it writes and where it looks.
+struct ForeignName {
+    const char* name;
+    const char* locale;
+    std::string fileName;
+};
+void PrintTo(const ForeignName& f, std::ostream* os) {
+    *os << f.name;
+}
+
+class ForeignDestination : public Download, public testing::WithParamInterface<ForeignName> {};
+
+TEST_P(ForeignDestination, IsWrittenAndPlacedUnderExactlyItsBytes) {
+    LocaleScope locale(GetParam().locale);
+    if (!locale.ok()) GTEST_SKIP() << "locale " << GetParam().locale << " is not installed";
+    const std::string& name = GetParam().fileName;
+    const std::string body = Pattern(5000);
+    ServePackage(Reply{.body = body});
+    Run(dest / name, [this](RecordingDialog& dlg) {
+        // The run ends either way: placed, or the error and "退出".
+        WhenTrue([&dlg] { return dlg.m_bFinished.load() || FindWindow("错误"); },
+                 [&dlg, this] {
+                     if (QWidget* error = FindWindow("错误")) {
+                         ++errors;
+                         PressKey(error, Qt::Key_Escape);
+                     } else {
+                         FinishAndLeave(dlg);
+                     }
+                 });
+    });
+    EXPECT_EQ(errors, 0);
+    EXPECT_TRUE(finished);
+    EXPECT_EQ(Names(dest.Path()), std::set<std::string>{name});
+    EXPECT_TRUE(ReadFile(dest / name) == body) << "the whole package is in place";
+    EXPECT_EQ(Names(tmp.Path()), std::set<std::string>{}) << "the file was written under the name it was moved from";
+}
+
+INSTANTIATE_TEST_SUITE_P(Names, ForeignDestination,
+                         testing::Values(ForeignName{"Latin1UnderUtf8", "C.UTF-8", "caf\xE9.zip"},
+                                         ForeignName{"Utf8CutOffUnderUtf8", "C.UTF-8", "\xE8\xAF.zip"},
+                                         ForeignName{"BytesGbkLacksUnderGbk", "zh_CN.GBK", "\xB4\xCA\xFF.zip"}),
+                         [](const testing::TestParamInfo<ForeignName>& p) { return std::string(p.param.name); });
 
 TEST(Placement, TemporaryPathIsTheTemporaryFolderAndTheFileName) {
     setenv("TMPDIR", "/var/tmp", 1);

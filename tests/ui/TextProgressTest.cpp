@@ -348,6 +348,23 @@ TEST(BarAccessible, ReadsAsAProgressBarWithItsValueRangeAndShownText) {
     });
 }
 
+// Bytes a code page cannot decode travel in wide text as escapes (U+DC80 to
+// U+DCFF); the bar paints and reads each of them as U+FFFD.
+TEST(BarText, BytesKeptInWideTextShowAsTheReplacementCharacter) {
+    WithBar([](CountingBar& bar, QWidget* w) {
+        bar.SetPos(40);
+        bar.SetWindowText(L"caf\uFFFD\uFFFD");
+        Settle();
+        const Shot replaced = Grab(w);
+        bar.SetWindowText(L"caf\xDCE9\xDCFF");
+        Settle();
+        EXPECT_TRUE(Grab(w) == replaced) << "painted as U+FFFD";
+        QAccessibleInterface* iface = QAccessible::queryAccessibleInterface(w);
+        ASSERT_NE(iface, nullptr);
+        EXPECT_EQ(iface->text(QAccessible::Value), QString::fromWCharArray(L"caf\uFFFD\uFFFD"));
+    });
+}
+
 // Run once as is and once with QT_SCALE_FACTOR=2.
 TEST(HighDpi, TheBarIsDrawnAtTheScreensPixelRatio) {
     const double ratio = qEnvironmentVariable("QT_SCALE_FACTOR", "1").toDouble();
