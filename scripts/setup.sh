@@ -11,6 +11,7 @@ packages=(
   libgtest-dev
   xvfb xdotool openbox x11-utils imagemagick
   nginx-light
+  socat
   locales
 )
 
