@@ -362,6 +362,7 @@ case $case in
     expect_error
     no_destination
     temp_kept_whole
+    nothing_else_in_destination_folder
     leave_from_error
     ;;
   dest_is_file)
@@ -382,6 +383,7 @@ case $case in
     run
     expect_error 15
     no_destination
+    nothing_else_in_destination_folder
     leave_from_error
     ;;
   fifo_dest)
@@ -403,6 +405,7 @@ case $case in
     run
     expect_error
     no_destination
+    nothing_else_in_destination_folder
     leave_from_error
     ;;
   symlink_dest)
@@ -429,6 +432,7 @@ case $case in
     expect_error
     check_invariant
     no_destination
+    nothing_else_in_destination_folder
     leave_from_error
     ;;
   two_runs)
@@ -483,6 +487,7 @@ case $case in
     run "http://127.0.0.1:$stall_port/packages/dict.zip"
     expect_error 80
     no_destination
+    nothing_else_in_destination_folder
     leave_from_error
     ;;
   latin1_name)
