@@ -1,12 +1,13 @@
 # Sourced by the demo and the end-to-end runs: a package server on
 # 127.0.0.1 (nginx) that also answers as the download service.
 #
-#   start_package_server <folder> <port> <package MiB> <rate, 0 = unlimited>
+#   start_package_server <folder> <port> <package MiB> <rate, 0 = unlimited> [<more>]
 #
 # serves <folder>/www/packages/dict.zip (random bytes) and, for the download
-# service's question, the address of that package. Sets package_server_pid.
+# service's question, the address of that package; <more> goes into the
+# server's block as it stands (further locations). Sets package_server_pid.
 start_package_server() {
-  local dir=$1 port=$2 mib=$3 rate=$4
+  local dir=$1 port=$2 mib=$3 rate=$4 more=${5:-}
   mkdir -p "$dir/www/packages" "$dir/nginx"
   head -c $((mib * 1024 * 1024)) /dev/urandom > "$dir/www/packages/dict.zip"
   cat > "$dir/nginx/nginx.conf" <<CONF
@@ -30,6 +31,7 @@ http {
       return 200 "http://127.0.0.1:$port/packages/dict.zip";
     }
     location /packages/ { limit_rate $rate; }
+$more
   }
 }
 CONF

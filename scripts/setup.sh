@@ -12,6 +12,7 @@ packages=(
   clang-14 libclang-rt-14-dev
   xvfb xdotool openbox x11-utils imagemagick
   nginx-light
+  socat
   locales
 )
 

@@ -6,77 +6,13 @@ set -euo pipefail
 program=$1
 case=$2
 standin=${3:-}
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-# No session bus unless a case starts one: nothing reaches the user's own
-# dictionary application.
-export DBUS_SESSION_BUS_ADDRESS=unix:path=$work/no-bus
-# The dictionary application's language settings come from folders of the
-# run's own, never from the user's or the machine's.
-export XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/machine
-fail() { echo "FAIL: $*" >&2; exit 1; }
-source "$(dirname "$0")/../../scripts/package_server.sh"
-source "$(dirname "$0")/../../scripts/private_bus.sh"
-
-start_display() {
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-  export DISPLAY=:$(cat "$work/display")
-  # A window manager, so that focus follows a new window as on a desktop.
-  openbox --sm-disable >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
-  # It announces itself before it manages new windows; give it a moment.
-  sleep 0.5
-}
-
-start_bus() {
-  start_private_bus "$work"
-  pids+=("$private_bus_pid")
-}
-
-# nginx serving a package of $1 MiB at $2 bytes/s (0: no limit).
-start_server() {
-  port=$((20000 + RANDOM % 20000))
-  start_package_server "$work" "$port" "$1" "$2" || fail "package server did not start"
-  pids+=("$package_server_pid")
-}
-
-start_program() {
-  # The download service is not reached (nothing leaves the machine); the
-  # command line's address is used.
-  http_proxy=http://127.0.0.1:9 no_proxy=127.0.0.1 TMPDIR=$work "$program" "$@" 2>/dev/null &
-  app=$!
-  pids+=($app)
-}
+source "$(dirname "$0")/session.sh"
 
 # A 64 MiB package at 100 KB/s: the download runs for as long as a case needs.
 start_slow_download() {
   start_server 64 100k
   mkdir -p "$work/dicts"
   start_program "-http://127.0.0.1:$port/packages/dict.zip" "-$work/dicts/dict.zip" -12#345 -简明 -1
-}
-
-window() {  # the id of the window with this caption
-  timeout 15 xdotool search --sync --onlyvisible --name "^$1\$" | head -1
-}
-
-press() {  # press key $2 in the window captioned $1
-  local id
-  id=$(window "$1") || fail "no window \"$1\""
-  xdotool windowfocus --sync "$id"
-  xdotool key "$2"
-}
-
-ends_within() {  # the program ends within $1 seconds
-  for _ in $(seq $(($1 * 20))); do kill -0 "$app" 2>/dev/null || return 0; sleep 0.05; done
-  fail "the program still runs after $1 s"
 }
 
 # Starts the program with one row of language settings (see the case
