@@ -1,21 +1,15 @@
 #include "Internet.h"
 
-#include <curl/curl.h>
-
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string_view>
 
+#include "CurlHandles.h"
 #include "WinApp.h"
 #include "platform/CodePage.h"
 
 namespace {
-
-struct CurlDeleter {
-    void operator()(CURL* handle) const { curl_easy_cleanup(handle); }
-};
-using CurlPtr = std::unique_ptr<CURL, CurlDeleter>;
 
 [[noreturn]] void ThrowInternetException(DWORD dwError) {
     throw new CInternetException(dwError);
@@ -63,18 +57,13 @@ bool HasWebScheme(std::string_view url) {
     return startsWithNoCase("http://") || startsWithNoCase("https://");
 }
 
-struct CurlMultiDeleter {
-    void operator()(CURLM* handle) const { curl_multi_cleanup(handle); }
-};
-using CurlMultiPtr = std::unique_ptr<CURLM, CurlMultiDeleter>;
-
 }  // namespace
 
 // One request under way: the library moves it on only while the caller waits
 // for its head or reads its body, so nothing arrives that nobody asked for.
 struct CHttpFile::Transfer {
-    CurlPtr easy;
-    CurlMultiPtr multi;
+    CurlEasy easy;
+    CurlMulti multi;
     bool added = false;  // easy is part of multi
 
     std::string pending;  // arrived, not yet read from position on

@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstdio>
+#include <memory>
 
 #include "WinTypes.h"
 
@@ -69,3 +70,9 @@ int _futime64(int fd, const __utimbuf64* times);
 // is emptied, until it is closed. Null when the file cannot be opened or is
 // refused; errno EWOULDBLOCK while another holds it.
 FILE* fopen_nofollow(const char* path, const char* mode);
+
+// Owns one stream from fopen_nofollow and closes it.
+struct FileClose {
+    void operator()(FILE* file) const { std::fclose(file); }
+};
+using FileStream = std::unique_ptr<FILE, FileClose>;

@@ -1,7 +1,7 @@
 #pragma once
 // One HTTP GET of the package into the temporary file.
 #include "framework/AfxString.h"
-#include "transfer/CurlHandles.h"
+#include "framework/CurlHandles.h"
 
 // Seconds a transfer may go without receiving a byte before it fails.
 inline constexpr long kStallLimitSeconds = 60;

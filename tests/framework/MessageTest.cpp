@@ -187,12 +187,6 @@ protected:
     }
 };
 
-QWidget* Child(QWidget* w, int id) {
-    for (QWidget* c : w->findChildren<QWidget*>())
-        if (c->property("afxControlId").toInt() == id) return c;
-    return nullptr;
-}
-
 TEST(Controls, TakenOverControlGetsItsMessagesThroughItsMap) {
     ControlDialog dlg;
     CString text, nameText;
@@ -205,9 +199,9 @@ TEST(Controls, TakenOverControlGetsItsMessagesThroughItsMap) {
         text = buffer;
         dlg.m_name.SetWindowText(L"新名字");
         dlg.m_name.GetWindowText(nameText);
-        Child(w, 1000)->resize(150, 30);
-        painted = Child(w, 1000)->grab().toImage();
-        label = Child(w, 1003)->grab().toImage();
+        FindControl(w, 1000)->resize(150, 30);
+        painted = FindControl(w, 1000)->grab().toImage();
+        label = FindControl(w, 1003)->grab().toImage();
         checkBefore = dlg.m_check.GetCheck();
         ClickButton(w, "查");
         checkAfter = dlg.m_check.GetCheck();
@@ -262,7 +256,7 @@ TEST(WindowText, BytesKeptInWideTextShowAsTheReplacementCharacter) {
     CString read;
     WhenShown("甲", [&](QWidget* w) {
         dlg.m_name.SetWindowText(kept);
-        if (auto* l = qobject_cast<QLabel*>(Child(w, 1003))) label = l->text();
+        if (auto* l = qobject_cast<QLabel*>(FindControl(w, 1003))) label = l->text();
         dlg.m_name.GetWindowText(read);
         dlg.SetWindowText(kept);
         title = w->windowTitle();

@@ -127,8 +127,7 @@ TEST_F(Install, CaptureBoxIsDisabledWhenCaptureIsNotAllowed) {
     RunApplication();
     bool enabled = true;
     WhenShown(kInstall, [&](QWidget* w) {
-        for (QWidget* c : w->findChildren<QWidget*>())
-            if (c->property("afxControlId").toInt() == 1002) enabled = c->isEnabled();
+        if (QWidget* capture = FindControl(w, 1002)) enabled = capture->isEnabled();
     });
     Choose(false, true);  // the click on the disabled box changes nothing
     EXPECT_FALSE(enabled);

@@ -13,6 +13,7 @@
 #include "platform/CodePage.h"
 #include "platform/Com.h"
 #include "platform/TarnwickObjects.h"
+#include "tests/support/EnvScope.h"
 #include "tests/support/PrivateBus.h"
 #include "tests/support/StandIn.h"
 
@@ -331,32 +332,12 @@ private:
     int m_file;
 };
 
-// Sets DBUS_SESSION_BUS_ADDRESS (or clears it, for null) for one test.
-class BusAddressScope {
-public:
-    explicit BusAddressScope(const char* address) {
-        if (const char* previous = std::getenv("DBUS_SESSION_BUS_ADDRESS")) m_previous = previous;
-        if (address)
-            setenv("DBUS_SESSION_BUS_ADDRESS", address, 1);
-        else
-            unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    }
-    ~BusAddressScope() {
-        if (m_previous)
-            setenv("DBUS_SESSION_BUS_ADDRESS", m_previous->c_str(), 1);
-        else
-            unsetenv("DBUS_SESSION_BUS_ADDRESS");
-    }
-
-private:
-    std::optional<std::string> m_previous;
-};
 
 class NoSessionBus : public testing::TestWithParam<const char*> {};
 
 TEST_P(NoSessionBus, EveryCallFailsQuicklyAndQuietly) {
     testsupport::TempDir folder;
-    BusAddressScope scope(GetParam());
+    testsupport::EnvScope scope("DBUS_SESSION_BUS_ADDRESS", GetParam());
     CoInitialize(nullptr);
     StderrCapture stderrCapture(folder / "stderr");
     const Clock::time_point start = Clock::now();
@@ -389,7 +370,7 @@ TEST(BusGone, CallsThroughObjectsInHandFailQuickly) {
 
     const std::string address = bus->Address();
     bus.reset();  // the daemon ends, and the stand-in with it
-    BusAddressScope sameAddress(address.c_str());
+    testsupport::EnvScope sameAddress("DBUS_SESSION_BUS_ADDRESS", address.c_str());
     Bstr key("12#345"), progId(kProgId);
     const Clock::time_point start = Clock::now();
     EXPECT_TRUE(FAILED(appControl->SetDictUsage(1, key, progId, -1)));

@@ -29,6 +29,7 @@
 #include <vector>
 
 #include "platform/Files.h"
+#include "tests/support/EnvScope.h"
 #include "tests/support/TempDir.h"
 
 using testsupport::Fingerprint;
@@ -37,39 +38,14 @@ using testsupport::NameOf;
 using testsupport::Plant;
 using testsupport::Planted;
 using testsupport::PrintTo;
+using testsupport::EnvScope;
 using testsupport::ReadFile;
 using testsupport::TempDir;
 using testsupport::WrittenInto;
 
 namespace {
 
-// Sets or clears TMPDIR for one test and restores it afterwards.
-class TmpdirScope {
-public:
-    explicit TmpdirScope(const char* value) {
-        if (const char* old = std::getenv("TMPDIR")) m_previous = old;
-        if (value)
-            setenv("TMPDIR", value, 1);
-        else
-            unsetenv("TMPDIR");
-    }
-    ~TmpdirScope() {
-        if (m_previous)
-            setenv("TMPDIR", m_previous->c_str(), 1);
-        else
-            unsetenv("TMPDIR");
-    }
-    TmpdirScope(const TmpdirScope&) = delete;
-    TmpdirScope& operator=(const TmpdirScope&) = delete;
 
-private:
-    std::optional<std::string> m_previous;
-};
-
-struct FileCloser {
-    void operator()(FILE* f) const { std::fclose(f); }
-};
-using FilePtr = std::unique_ptr<FILE, FileCloser>;
 
 void WriteFile(const std::string& path, const std::string& content) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
@@ -100,25 +76,25 @@ size_t OpenDescriptorCount() {
 
 TEST(GetTempPath, FollowsTmpdirAndEndsWithSlash) {
     {
-        TmpdirScope env(nullptr);
+        EnvScope env("TMPDIR", nullptr);
         EXPECT_EQ(TempPath(), "/tmp/");
     }
     {
-        TmpdirScope env("");
+        EnvScope env("TMPDIR", "");
         EXPECT_EQ(TempPath(), "/tmp/");
     }
     {
-        TmpdirScope env("/var/scratch/");
+        EnvScope env("TMPDIR", "/var/scratch/");
         EXPECT_EQ(TempPath(), "/var/scratch/");
     }
     {
-        TmpdirScope env("/var/scratch");
+        EnvScope env("TMPDIR", "/var/scratch");
         EXPECT_EQ(TempPath(), "/var/scratch/");
     }
 }
 
 TEST(GetTempPath, ShortBufferGetsTheSizeWithTerminatorAndStaysUntouched) {
-    TmpdirScope env("/abc");
+    EnvScope env("TMPDIR", "/abc");
     EXPECT_EQ(GetTempPathA(0, nullptr), 6u);
 
     char buffer[8];
@@ -135,13 +111,13 @@ TEST(GetTempPath, FolderMustFitThePathLimit) {
     // With the slash added this is exactly the longest path the system takes.
     const std::string longest = "/" + std::string(PATH_MAX - 3, 'a');
     {
-        TmpdirScope env(longest.c_str());
+        EnvScope env("TMPDIR", longest.c_str());
         EXPECT_EQ(GetTempPathA(static_cast<DWORD>(buffer.size()), buffer.data()), static_cast<DWORD>(PATH_MAX - 1));
         EXPECT_EQ(std::string(buffer.c_str()), longest + "/");
     }
     {
         const std::string tooLong = longest + "a";
-        TmpdirScope env(tooLong.c_str());
+        EnvScope env("TMPDIR", tooLong.c_str());
         EXPECT_EQ(GetTempPathA(static_cast<DWORD>(buffer.size()), buffer.data()), 0u);
         EXPECT_EQ(GetTempPathA(0, nullptr), 0u);
     }
@@ -600,13 +576,13 @@ TEST(FopenNofollow, CreatesAndTruncatesRegularFiles) {
     ASSERT_TRUE(dir.Made());
     const std::string path = (dir / "download.tmp");
     {
-        FilePtr f(fopen_nofollow(path.c_str(), "wb"));
+        FileStream f(fopen_nofollow(path.c_str(), "wb"));
         ASSERT_TRUE(f);
         std::fputs("first, longer content", f.get());
     }
     EXPECT_EQ(ReadFile(path), "first, longer content");
     {
-        FilePtr f(fopen_nofollow(path.c_str(), "wb"));
+        FileStream f(fopen_nofollow(path.c_str(), "wb"));
         ASSERT_TRUE(f);
         std::fputs("2nd", f.get());
     }
@@ -621,7 +597,7 @@ TEST(FopenNofollow, PlantedSymbolicLinkIsNotFollowed) {
     WriteFile(target, "precious content");
     ASSERT_EQ(symlink(target.c_str(), path.c_str()), 0);
 
-    FilePtr f(fopen_nofollow(path.c_str(), "wb"));
+    FileStream f(fopen_nofollow(path.c_str(), "wb"));
     EXPECT_FALSE(f);
     EXPECT_EQ(ReadFile(target), "precious content");
 
@@ -629,7 +605,7 @@ TEST(FopenNofollow, PlantedSymbolicLinkIsNotFollowed) {
     const std::string dangling = (dir / "dangling.tmp");
     const std::string nowhere = (dir / "nowhere");
     ASSERT_EQ(symlink(nowhere.c_str(), dangling.c_str()), 0);
-    FilePtr g(fopen_nofollow(dangling.c_str(), "wb"));
+    FileStream g(fopen_nofollow(dangling.c_str(), "wb"));
     EXPECT_FALSE(g);
     EXPECT_FALSE(Exists(nowhere));
 }

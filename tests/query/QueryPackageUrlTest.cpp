@@ -25,6 +25,7 @@
 #include "platform/CodePage.h"
 #include "query/ServiceAnswer.h"
 #include "query/UrlTextReader.h"
+#include "tests/support/EnvScope.h"
 #include "tests/support/LocaleScope.h"
 #include "tests/support/LoopbackServer.h"
 
@@ -34,6 +35,8 @@ const AFX_RESOURCE_MODULE afxProgramResources = {};
 using testsupport::LocaleScope;
 
 namespace {
+
+using testsupport::EnvScope;
 
 using testsupport::HttpConnection;
 using testsupport::HttpRequest;
@@ -45,37 +48,6 @@ using testsupport::ServeFixed;
 const std::string kServiceAddress = "http://" DERAVIZIZIVU_SERVICE_HOST "/ZI2009_zor_oza/dict.php?classid=";
 const std::string kCommandLineUrl = "http://packages.example/cmdline.zip";
 
-// Sets or clears environment variables for one test and puts the old values back.
-class EnvScope {
-public:
-    EnvScope() = default;
-    ~EnvScope() {
-        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) {
-            if (it->second)
-                setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                unsetenv(it->first.c_str());
-        }
-    }
-    EnvScope(const EnvScope&) = delete;
-    EnvScope& operator=(const EnvScope&) = delete;
-
-    void Set(const std::string& name, const std::string& value) {
-        Save(name);
-        setenv(name.c_str(), value.c_str(), 1);
-    }
-    void Unset(const std::string& name) {
-        Save(name);
-        unsetenv(name.c_str());
-    }
-
-private:
-    void Save(const std::string& name) {
-        const char* old = getenv(name.c_str());
-        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-    }
-    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
-};
 
 // Routes every request through `proxyUrl`, whatever the surroundings set.
 void UseOnlyProxy(EnvScope& env, const std::string& proxyUrl) {

@@ -87,12 +87,16 @@ void CloseBox(QWidget* window) {
     QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(window->windowHandle());
 }
 
+QWidget* FindControl(QWidget* window, int controlId) {
+    for (QWidget* child : window->findChildren<QWidget*>())
+        if (child->property("afxControlId").toInt() == controlId) return child;
+    return nullptr;
+}
+
 QString ControlText(QWidget* window, int controlId) {
-    for (QWidget* child : window->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
-        if (child->property("afxControlId").toInt() != controlId) continue;
-        if (auto* label = qobject_cast<QLabel*>(child)) return label->text();
-        if (auto* button = qobject_cast<QAbstractButton*>(child)) return button->text();
-    }
+    QWidget* control = FindControl(window, controlId);
+    if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
+    if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->text();
     return QString();
 }
 

@@ -40,6 +40,7 @@ bool PumpUntil(const std::function<bool()>& done, int timeoutMs = 10000);
 void PressKey(QWidget* window, int key);  // to the focused control, as a keyboard would
 void ClickButton(QWidget* window, const QString& text);
 void CloseBox(QWidget* window);                       // the caption's close box
-QString ControlText(QWidget* window, int controlId);  // text of a control by its id
+QWidget* FindControl(QWidget* window, int controlId);  // a control by its id, or null
+QString ControlText(QWidget* window, int controlId);   // text of a control by its id
 
 }  // namespace testsupport

@@ -1,30 +1,42 @@
 #pragma once
-// Sets or clears one environment variable for a scope and puts it back after.
+// Sets or clears environment variables for a scope and puts the old values
+// back after, last changed first.
 #include <cstdlib>
 #include <optional>
 #include <string>
+#include <utility>
+#include <vector>
 
 namespace testsupport {
 
 class EnvScope {
 public:
-    EnvScope(const char* name, std::optional<std::string> value) : m_name(name) {
-        if (const char* old = std::getenv(name)) m_previous = old;
-        Set(value);
+    EnvScope() = default;
+    EnvScope(const char* name, std::optional<std::string> value) { Set(name, std::move(value)); }
+    // A null value clears the variable.
+    EnvScope(const char* name, const char* value)
+        : EnvScope(name, value ? std::optional<std::string>(value) : std::nullopt) {}
+    ~EnvScope() {
+        for (auto it = m_saved.rbegin(); it != m_saved.rend(); ++it) Apply(it->first, it->second);
     }
-    ~EnvScope() { Set(m_previous); }
     EnvScope(const EnvScope&) = delete;
     EnvScope& operator=(const EnvScope&) = delete;
 
-private:
-    void Set(const std::optional<std::string>& value) {
-        if (value)
-            setenv(m_name.c_str(), value->c_str(), 1);
-        else
-            unsetenv(m_name.c_str());
+    void Set(const std::string& name, std::optional<std::string> value) {
+        const char* old = std::getenv(name.c_str());
+        m_saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        Apply(name, value);
     }
-    std::string m_name;
-    std::optional<std::string> m_previous;
+    void Unset(const std::string& name) { Set(name, std::nullopt); }
+
+private:
+    static void Apply(const std::string& name, const std::optional<std::string>& value) {
+        if (value)
+            setenv(name.c_str(), value->c_str(), 1);
+        else
+            unsetenv(name.c_str());
+    }
+    std::vector<std::pair<std::string, std::optional<std::string>>> m_saved;
 };
 
 }  // namespace testsupport

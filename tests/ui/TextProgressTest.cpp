@@ -50,19 +50,13 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_PROGRESS, m_bar); }
 };
 
-QWidget* Control(QWidget* dialog, int id) {
-    for (QWidget* c : dialog->findChildren<QWidget*>())
-        if (c->property("afxControlId").toInt() == id) return c;
-    return nullptr;
-}
-
 // Runs body with the bar of a download dialog on screen (painted once: before
 // that nothing can paint), then ends the dialog.
 void WithBar(const std::function<void(CountingBar&, QWidget*)>& body) {
     BarDialog dlg;
     WhenShown("词典下载", [&](QWidget* w) {
         EXPECT_TRUE(PumpUntil([&] { return dlg.m_bar.paints > 0; }));
-        body(dlg.m_bar, Control(w, IDC_PROGRESS));
+        body(dlg.m_bar, FindControl(w, IDC_PROGRESS));
         dlg.EndDialog(IDCANCEL);
     });
     dlg.DoModal();
