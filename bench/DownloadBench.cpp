@@ -4,7 +4,10 @@
 // for a small and a large package, the bar's repaints and the interface
 // thread's CPU time. scripts/bench.sh serves the packages from nginx.
 //
-//   download_bench <package URL> <its size in MiB> <1 MiB package URL> [pairs, default 7]
+//   download_bench <package URL> <its size in MiB> <1 MiB package URL> [pairs, default 7] [folder, default /tmp]
+//
+// Both sides write into the folder given (the program's temporary folder and
+// destination are there too), so both meet the same file system.
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <time.h>
@@ -160,15 +163,19 @@ struct Packages {
 
 int main(int argc, char** argv) {
     if (argc == 4 && std::string(argv[1]) == "--child") return RunChild(argv[2], argv[3]);
-    // download_bench <large URL> <its MiB> <1 MiB URL> [pairs]
     if (argc < 4) {
-        std::fprintf(stderr, "usage: download_bench <package URL> <its size in MiB> <1 MiB package URL> [pairs]\n");
+        std::fprintf(stderr,
+                     "usage: download_bench <package URL> <its size in MiB> <1 MiB package URL> [pairs] [folder]\n");
         return 2;
     }
     Packages packages{argv[1], argv[3], "", std::strtod(argv[2], nullptr)};
     int pairs = argc > 4 ? std::max(1, std::atoi(argv[4])) : 7;
 
-    testsupport::TempDir dir;
+    testsupport::TempDir dir(argc > 5 ? argv[5] : "/tmp");
+    if (!dir.Made()) {
+        std::fprintf(stderr, "cannot make a folder in %s\n", argc > 5 ? argv[5] : "/tmp");
+        return 2;
+    }
     mkdir((dir / "dicts").c_str(), 0700);
     setenv("TMPDIR", dir.Path().c_str(), 1);
     setenv("http_proxy", "http://127.0.0.1:9", 1);  // the service is not reached: the command line's address is used
@@ -220,7 +227,7 @@ int main(int argc, char** argv) {
         largeRun = r;
     }
     const double mib = packages.largeMiB, gib = mib / 1024.0;
-    std::printf("package: %.0f MiB, %d alternating pairs, medians\n", mib, pairs);
+    std::printf("package: %.0f MiB into %s, %d alternating pairs, medians\n", mib, dir.Path().c_str(), pairs);
     std::printf("program: %.1f MiB/s (%.3f s transfer), %.3f CPU s per GiB, %.3f s whole process\n",
                 mib / Median(programSeconds), Median(programSeconds), Median(programCpu) / gib, Median(programWall));
     std::printf("curl:    %.1f MiB/s (%.3f s transfer), %.3f CPU s per GiB, %.3f s whole process\n",
