@@ -423,7 +423,7 @@ case $case in
     ;;
   foreign_temp)
     head -c 4096 /dev/urandom >"$(temp_path)"
-    chown 65534:65534 "$(temp_path)"
+    chown 65534:65534 "$(temp_path)" 2>/dev/null || { echo "SKIP: $case: only root can plant another user's file"; exit 0; }
     chmod 0666 "$(temp_path)"
     touch -d '2001-01-01 00:00' "$(temp_path)"
     planted_temp=$(fingerprint "$(temp_path)")
