@@ -46,6 +46,12 @@ double ThreadCpuSeconds() {
     return static_cast<double>(t.tv_sec) + static_cast<double>(t.tv_nsec) / 1e9;
 }
 
+// Until the whole package is in, the end is looked for seldom: a timer waking
+// the interface thread often would take the worker's processor, which the
+// program itself never does.
+const int kSlowPollMs = 200;
+const int kQuickPollMs = 2;
+
 class CountingDialog : public DAzOredavedidEzi {
 public:
     using DAzOredavedidEzi::DAzOredavedidEzi;
@@ -53,6 +59,7 @@ public:
     Clock::time_point startedAt;
     Clock::time_point finishedAt;
     double cpuAtStart = 0;  // the interface thread's own CPU seconds
+    QTimer* poll = nullptr;  // looks for the end; quick only once the last byte is in
 
 protected:
     // The clock starts with the download's own steps (query, worker), not
@@ -65,6 +72,7 @@ protected:
 
     LRESULT OnCountProgress(WPARAM wParam, LPARAM lParam) {
         ++posts;
+        if (wParam >= 100 && poll && poll->interval() != kQuickPollMs) poll->setInterval(kQuickPollMs);
         return OnDownloadProgress(wParam, lParam);
     }
     DECLARE_MESSAGE_MAP()
@@ -99,7 +107,8 @@ int RunChild(const char* url, const char* dest) {
         poll.stop();
         dlg.EndDialog(IDOK);
     });
-    poll.start(5);
+    dlg.poll = &poll;
+    poll.start(kSlowPollMs);
     CRect bar;
     QTimer::singleShot(0, [&] { dlg.m_ctlProgress.GetClientRect(&bar); });
     dlg.DoModal();
