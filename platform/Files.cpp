@@ -340,17 +340,6 @@ BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath, const std::atomic<bool>* can
     return TRUE;
 }
 
-int _utime64(const char* path, const __utimbuf64* times) {
-    if (!path) {
-        errno = EINVAL;
-        return -1;
-    }
-    if (!times) return utimensat(AT_FDCWD, path, nullptr, 0) == 0 ? 0 : -1;
-    struct timespec stamps[2];
-    if (!ToTimespecs(times, stamps)) return -1;
-    return utimensat(AT_FDCWD, path, stamps, 0) == 0 ? 0 : -1;
-}
-
 int _futime64(int fd, const __utimbuf64* times) {
     if (!times) return futimens(fd, nullptr) == 0 ? 0 : -1;
     struct timespec stamps[2];

@@ -58,9 +58,8 @@ struct __utimbuf64 {
     int64_t actime;
     int64_t modtime;
 };
-// Sets access and modification time (seconds since 1970-01-01 UTC); 0 on success, -1 on failure.
-int _utime64(const char* path, const __utimbuf64* times);
-// The same for an open file.
+// Sets an open file's access and modification time (seconds since
+// 1970-01-01 UTC); 0 on success, -1 on failure.
 int _futime64(int fd, const __utimbuf64* times);
 
 // fopen for the temporary file ("wb": create or empty), for one run at a

@@ -1,6 +1,7 @@
 #include "TransferRequest.h"
 
 #include <atomic>
+#include <memory>
 
 #include "platform/CodePage.h"
 #include "platform/Files.h"
@@ -66,7 +67,7 @@ int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* p
     if ((rc = curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, g_stallLimitSeconds.load())) != CURLE_OK) return rc;
     // Blocks as large as the curl tool's own keep the transfer at its pace.
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, 102400L);
-    std::unique_ptr<char[]> buffer(new char[kWriteBufferSize]);  // outlives the stream that uses it
+    auto buffer = std::make_unique_for_overwrite<char[]>(kWriteBufferSize);  // outlives the stream that uses it
     FileStream file(fopen_nofollow(localPath, "wb"));
     if (!file) return -2;
     setvbuf(file.get(), buffer.get(), _IOFBF, kWriteBufferSize);
