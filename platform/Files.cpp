@@ -353,8 +353,12 @@ FILE* fopen_nofollow(const char* path, const char* mode) {
         return nullptr;
     }
     FileDescriptor fd(OpenAlone(path, O_WRONLY | O_CREAT));
-    // Emptied only now that this run alone holds it.
-    if (!fd.valid() || ftruncate(fd.get(), 0) != 0) return nullptr;
+    if (!fd.valid()) return nullptr;
+    // Emptied only now that this run alone holds it, and only when it holds
+    // something: ext4 takes the emptying of a file for a rewrite in place and
+    // writes the whole package out to the disk when it is closed.
+    struct stat info {};
+    if (fstat(fd.get(), &info) != 0 || (info.st_size != 0 && ftruncate(fd.get(), 0) != 0)) return nullptr;
     FILE* file = fdopen(fd.get(), "wb");
     if (!file) return nullptr;
     fd.release();
