@@ -205,15 +205,15 @@ bool IsOwnSingleFile(const struct stat& info) {
 
 // The one way the temporary file is opened, by the transfer that writes it
 // and by the placement that moves it: held by this run alone, checked before
-// anything is written. `access` is O_RDONLY, or O_WRONLY | O_CREAT.
-int OpenAlone(const char* path, int access) {
+// anything is written. `access` is O_RDONLY, or O_WRONLY | O_CREAT; `held`
+// is what the descriptor answered once it was locked.
+int OpenAlone(const char* path, int access, struct stat& held) {
     // No O_TRUNC: the file is emptied by the caller once it holds it.
     // O_NONBLOCK keeps a planted FIFO from stalling the open; it is refused below.
     FileDescriptor fd(open(path, access | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY, 0600));
     if (!fd.valid()) return -1;
-    struct stat info {};
-    if (fstat(fd.get(), &info) != 0) return -1;
-    if (!IsOwnSingleFile(info)) {
+    if (fstat(fd.get(), &held) != 0) return -1;
+    if (!IsOwnSingleFile(held)) {
         errno = EPERM;
         return -1;
     }
@@ -221,8 +221,8 @@ int OpenAlone(const char* path, int access) {
     // Until the lock, another run could move the file away or put another in
     // its place: what is held must be what the path names.
     struct stat named {};
-    if (fstat(fd.get(), &info) != 0 || lstat(path, &named) != 0) return -1;
-    if (!IsOwnSingleFile(info) || !SameFile(info, named)) {
+    if (fstat(fd.get(), &held) != 0 || lstat(path, &named) != 0) return -1;
+    if (!IsOwnSingleFile(held) || !SameFile(held, named)) {
         errno = EWOULDBLOCK;
         return -1;
     }
@@ -233,18 +233,6 @@ int OpenAlone(const char* path, int access) {
 
 bool FitsTime(int64_t seconds) {
     return static_cast<int64_t>(static_cast<time_t>(seconds)) == seconds;
-}
-
-bool ToTimespecs(const __utimbuf64* times, struct timespec (&stamps)[2]) {
-    if (!FitsTime(times->actime) || !FitsTime(times->modtime)) {
-        errno = EOVERFLOW;
-        return false;
-    }
-    stamps[0] = {};
-    stamps[1] = {};
-    stamps[0].tv_sec = static_cast<time_t>(times->actime);
-    stamps[1].tv_sec = static_cast<time_t>(times->modtime);
-    return true;
 }
 
 }  // namespace
@@ -277,10 +265,9 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void* /*security*/, D
         errno = EINVAL;
         return INVALID_HANDLE_VALUE;
     }
-    FileDescriptor fd(share == 0 ? OpenAlone(path, O_RDONLY) : open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    if (!fd.valid()) return INVALID_HANDLE_VALUE;
     struct stat info {};
-    if (fstat(fd.get(), &info) != 0) return INVALID_HANDLE_VALUE;
+    FileDescriptor fd(share == 0 ? OpenAlone(path, O_RDONLY, info) : open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (!fd.valid() || (share != 0 && fstat(fd.get(), &info) != 0)) return INVALID_HANDLE_VALUE;
     // A folder is not a file to the system; callers count on that to tell them apart.
     if (S_ISDIR(info.st_mode)) {
         errno = EISDIR;
@@ -342,8 +329,13 @@ BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath, const std::atomic<bool>* can
 
 int _futime64(int fd, const __utimbuf64* times) {
     if (!times) return futimens(fd, nullptr) == 0 ? 0 : -1;
-    struct timespec stamps[2];
-    if (!ToTimespecs(times, stamps)) return -1;
+    if (!FitsTime(times->actime) || !FitsTime(times->modtime)) {
+        errno = EOVERFLOW;
+        return -1;
+    }
+    struct timespec stamps[2]{};
+    stamps[0].tv_sec = static_cast<time_t>(times->actime);
+    stamps[1].tv_sec = static_cast<time_t>(times->modtime);
     return futimens(fd, stamps) == 0 ? 0 : -1;
 }
 
@@ -352,13 +344,12 @@ FILE* fopen_nofollow(const char* path, const char* mode) {
         errno = EINVAL;
         return nullptr;
     }
-    FileDescriptor fd(OpenAlone(path, O_WRONLY | O_CREAT));
-    if (!fd.valid()) return nullptr;
+    struct stat held {};
+    FileDescriptor fd(OpenAlone(path, O_WRONLY | O_CREAT, held));
     // Emptied only now that this run alone holds it, and only when it holds
     // something: ext4 takes the emptying of a file for a rewrite in place and
     // writes the whole package out to the disk when it is closed.
-    struct stat info {};
-    if (fstat(fd.get(), &info) != 0 || (info.st_size != 0 && ftruncate(fd.get(), 0) != 0)) return nullptr;
+    if (!fd.valid() || (held.st_size != 0 && ftruncate(fd.get(), 0) != 0)) return nullptr;
     FILE* file = fdopen(fd.get(), "wb");
     if (!file) return nullptr;
     fd.release();
