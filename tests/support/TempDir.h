@@ -67,13 +67,13 @@ inline void PrintTo(Planted kind, std::ostream* os) {
     *os << NameOf(kind);
 }
 
-// Plants `kind` at path; links point at `victim`, a file made here. False
-// when it could not be made.
 // Another user's file can be planted by root only.
 inline bool CanPlant(Planted kind) {
     return kind != Planted::OtherOwner || geteuid() == 0;
 }
 
+// Plants `kind` at path; links point at `victim`, a file made here. False
+// when it could not be made.
 inline bool Plant(Planted kind, const std::string& path, const std::string& victim) {
     std::ofstream(victim, std::ios::binary) << "the victim's own content";
     switch (kind) {
