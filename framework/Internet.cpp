@@ -154,6 +154,14 @@ UINT CHttpFile::Read(void* lpBuf, UINT nCount) {
     return static_cast<UINT>(count);
 }
 
+BOOL CHttpFile::QueryInfoStatusCode(DWORD& dwStatusCode) const {
+    long status = 0;
+    if (curl_easy_getinfo(m_pTransfer->easy.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || status <= 0)
+        return FALSE;
+    dwStatusCode = static_cast<DWORD>(status);
+    return TRUE;
+}
+
 CInternetSession::CInternetSession(LPCWSTR pstrAgent, DWORD_PTR /*dwContext*/, DWORD dwAccessType,
                                    LPCWSTR /*pstrProxyName*/, LPCWSTR /*pstrProxyBypass*/, DWORD /*dwFlags*/) {
     // Only the system's proxy settings are offered.

@@ -87,6 +87,8 @@ public:
 
     // Waits for the network while nothing is at hand.
     UINT Read(void* lpBuf, UINT nCount) override;
+    // The status of the final answer (an interim 1xx is never the one).
+    BOOL QueryInfoStatusCode(DWORD& dwStatusCode) const;
 
 private:
     std::unique_ptr<Transfer> m_pTransfer;

@@ -1,5 +1,6 @@
 #include "QueryPackageUrl.h"
 
+#include "ServiceAnswer.h"
 #include "UrlTextReader.h"
 #include "platform/CodePage.h"
 
@@ -28,7 +29,7 @@ int QueryPackageUrl(const CStringA& dictKey, CStringA& url) {
     reader.OpenUrl(CString(CA2W(address)));
     CString text;
     if (!reader.ReadText(text)) return -1;
-    if (text == kRefusal) return -1;
+    if (text == kRefusal || !IsPackageAddress(text)) return -1;
     url = CW2A(text);
     return 0;
 }
