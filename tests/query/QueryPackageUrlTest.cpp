@@ -118,7 +118,7 @@ TEST_F(QueryPackageUrlTest, KeyIsSplitAtTheFirstHashIntoTheAddress) {
         SCOPED_TRACE(key);
         const size_t before = m_server.RequestCount();
         const auto [result, url] = Query(key);
-        EXPECT_EQ(result, 0);
+        EXPECT_EQ(result, kUrlReplaced);
         EXPECT_EQ(url, "http://mirror.example/dict.zip");
         const auto requests = m_server.Requests();
         ASSERT_EQ(requests.size(), before + 1);
@@ -132,7 +132,7 @@ TEST_F(QueryPackageUrlTest, KeyWithoutHashSendsNothing) {
     for (const char* key : {"12345", ""}) {
         SCOPED_TRACE(key);
         const auto [result, url] = Query(key);
-        EXPECT_EQ(result, -2);
+        EXPECT_EQ(result, kKeyWithoutHash);
         EXPECT_EQ(url, kCommandLineUrl);
     }
     EXPECT_EQ(m_server.RequestCount(), 0u);
@@ -157,28 +157,28 @@ TEST_F(QueryPackageUrlTest, AnswerIsJudgedAsWholeText) {
     brokenOff.customLength = 100;
     const std::string odd = "HTTPS://user@[::1]:8443/d.zip?id=12#345";
     const Case cases[] = {
-        {"address", Answer(address), 0, address},
-        {"scheme in capitals, user, port, query", Answer(odd, 203, "Non-Authoritative"), 0, odd},
-        {"zero byte ends the text", Answer(std::string("http://a/b\0tail", 15)), 0, "http://a/b"},
-        {"4095 bytes", Answer(longest), 0, longest},
-        {"4096 bytes", Answer(longest + "z"), -1, kCommandLineUrl},
-        {"8000 bytes", Answer(std::string(8000, 'y')), -1, kCommandLineUrl},
-        {"refusal", Answer("-1"), -1, kCommandLineUrl},
-        {"refusal and line end", Answer("-1\n"), -1, kCommandLineUrl},
-        {"space and refusal", Answer(" -1"), -1, kCommandLineUrl},
-        {"empty", Answer(""), -1, kCommandLineUrl},
-        {"address and line end", Answer(address + "\r\n"), -1, kCommandLineUrl},
-        {"space inside", Answer("http://mirror.example/dict 2.zip"), -1, kCommandLineUrl},
-        {"no host", Answer("http:///dict.zip"), -1, kCommandLineUrl},
-        {"user and port, no host", Answer("https://user@:8443/dict.zip"), -1, kCommandLineUrl},
-        {"local file", Answer("file:///etc/passwd"), -1, kCommandLineUrl},
-        {"ftp", Answer("ftp://mirror.example/dict.zip"), -1, kCommandLineUrl},
-        {"no scheme", Answer("mirror.example/dict.zip"), -1, kCommandLineUrl},
-        {"502 error page", Answer(address, 502, "Bad Gateway"), -1, kCommandLineUrl},
-        {"404 error page", Answer(address, 404, "Not Found"), -1, kCommandLineUrl},
-        {"500 error page", Answer(address, 500, "Internal Server Error"), -1, kCommandLineUrl},
-        {"redirect", moved, -1, kCommandLineUrl},
-        {"broken off", brokenOff, -1, kCommandLineUrl},
+        {"address", Answer(address), kUrlReplaced, address},
+        {"scheme in capitals, user, port, query", Answer(odd, 203, "Non-Authoritative"), kUrlReplaced, odd},
+        {"zero byte ends the text", Answer(std::string("http://a/b\0tail", 15)), kUrlReplaced, "http://a/b"},
+        {"4095 bytes", Answer(longest), kUrlReplaced, longest},
+        {"4096 bytes", Answer(longest + "z"), kNoUsableAnswer, kCommandLineUrl},
+        {"8000 bytes", Answer(std::string(8000, 'y')), kNoUsableAnswer, kCommandLineUrl},
+        {"refusal", Answer("-1"), kNoUsableAnswer, kCommandLineUrl},
+        {"refusal and line end", Answer("-1\n"), kNoUsableAnswer, kCommandLineUrl},
+        {"space and refusal", Answer(" -1"), kNoUsableAnswer, kCommandLineUrl},
+        {"empty", Answer(""), kNoUsableAnswer, kCommandLineUrl},
+        {"address and line end", Answer(address + "\r\n"), kNoUsableAnswer, kCommandLineUrl},
+        {"space inside", Answer("http://mirror.example/dict 2.zip"), kNoUsableAnswer, kCommandLineUrl},
+        {"no host", Answer("http:///dict.zip"), kNoUsableAnswer, kCommandLineUrl},
+        {"user and port, no host", Answer("https://user@:8443/dict.zip"), kNoUsableAnswer, kCommandLineUrl},
+        {"local file", Answer("file:///etc/passwd"), kNoUsableAnswer, kCommandLineUrl},
+        {"ftp", Answer("ftp://mirror.example/dict.zip"), kNoUsableAnswer, kCommandLineUrl},
+        {"no scheme", Answer("mirror.example/dict.zip"), kNoUsableAnswer, kCommandLineUrl},
+        {"502 error page", Answer(address, 502, "Bad Gateway"), kNoUsableAnswer, kCommandLineUrl},
+        {"404 error page", Answer(address, 404, "Not Found"), kNoUsableAnswer, kCommandLineUrl},
+        {"500 error page", Answer(address, 500, "Internal Server Error"), kNoUsableAnswer, kCommandLineUrl},
+        {"redirect", moved, kNoUsableAnswer, kCommandLineUrl},
+        {"broken off", brokenOff, kNoUsableAnswer, kCommandLineUrl},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -198,13 +198,13 @@ TEST_F(QueryPackageUrlTest, Utf8AnswerArrivesInTheLocaleCodePage) {
         LocaleScope locale("C.UTF-8");
         ASSERT_TRUE(locale.ok());
         const auto [result, url] = Query("12#345");
-        EXPECT_EQ(result, 0);
+        EXPECT_EQ(result, kUrlReplaced);
         EXPECT_EQ(url, answerUtf8);
     }
     LocaleScope locale("zh_CN.GBK");
     if (!locale.ok()) GTEST_SKIP() << "locale zh_CN.GBK is not installed";
     const auto [result, url] = Query("12#345");
-    EXPECT_EQ(result, 0);
+    EXPECT_EQ(result, kUrlReplaced);
     EXPECT_EQ(url, "http://\xC0\xFD.cn/\xB4\xCA\xB5\xE4.zip");
 }
 
@@ -213,7 +213,7 @@ TEST_F(QueryPackageUrlTest, UnreachableServiceKeepsTheAddress) {
     ASSERT_NE(closed.Port(), 0);
     m_env.Set("http_proxy", "http://127.0.0.1:" + std::to_string(closed.Port()));
     const auto [result, url] = Query("12#345");
-    EXPECT_EQ(result, -1);
+    EXPECT_EQ(result, kNoUsableAnswer);
     EXPECT_EQ(url, kCommandLineUrl);
 }
 
@@ -228,7 +228,7 @@ TEST_F(QueryPackageUrlTest, EndlessAnswerIsRefusedWithoutReadingItAll) {
         conn.Close();
     });
     const auto [result, url] = Query("12#345");
-    EXPECT_EQ(result, -1);
+    EXPECT_EQ(result, kNoUsableAnswer);
     EXPECT_EQ(url, kCommandLineUrl);
     EXPECT_FALSE(sentAllResult.get());
 }
@@ -247,7 +247,7 @@ TEST_F(QueryPackageUrlTest, AnswerTooLongForTheBufferIsNotReadOn) {
             conn.Close();
         });
         const auto [result, url] = Query("12#345");
-        EXPECT_EQ(result, -1);
+        EXPECT_EQ(result, kNoUsableAnswer);
         EXPECT_EQ(url, kCommandLineUrl);
         EXPECT_TRUE(hungUpResult.get()) << "the client waited for the rest of the answer";
     }
@@ -275,7 +275,7 @@ TEST_F(QueryPackageUrlTest, TrickledAnswerEndsAtTheTimeLimit) {
 
 TEST_F(QueryPackageUrlTest, RequestCarriesOnlyTheDefaultHeaders) {
     Serve(Answer("http://mirror.example/dict.zip"));
-    ASSERT_EQ(Query("12#345").first, 0);
+    ASSERT_EQ(Query("12#345").first, kUrlReplaced);
     const auto requests = m_server.Requests();
     ASSERT_EQ(requests.size(), 1u);
     const HttpRequest& request = requests[0];
