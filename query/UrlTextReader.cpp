@@ -35,8 +35,6 @@ bool CUrlTextReader::ReadText(CString& text) {
     if (!m_pFile) return false;
     try {
         return ReadServiceAnswer([this](void* lpBuf, UINT nCount) { return m_pFile->Read(lpBuf, nCount); }, text);
-    } catch (CFileException* e) {
-        e->Delete();
     } catch (CInternetException* e) {
         e->Delete();
     } catch (...) {
