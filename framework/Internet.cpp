@@ -11,35 +11,8 @@
 
 namespace {
 
-[[noreturn]] void ThrowInternetException(DWORD dwError) {
-    throw new CInternetException(dwError);
-}
-
-DWORD ErrorFromCurl(CURLcode code) {
-    switch (code) {
-        case CURLE_UNSUPPORTED_PROTOCOL:
-            return ERROR_INTERNET_UNRECOGNIZED_SCHEME;
-        case CURLE_URL_MALFORMAT:
-            return ERROR_INTERNET_INVALID_URL;
-        case CURLE_COULDNT_RESOLVE_HOST:
-        case CURLE_COULDNT_RESOLVE_PROXY:
-            return ERROR_INTERNET_NAME_NOT_RESOLVED;
-        case CURLE_COULDNT_CONNECT:
-            return ERROR_INTERNET_CANNOT_CONNECT;
-        case CURLE_OPERATION_TIMEDOUT:
-            return ERROR_INTERNET_TIMEOUT;
-        case CURLE_OUT_OF_MEMORY:
-            return ERROR_NOT_ENOUGH_MEMORY;
-        case CURLE_GOT_NOTHING:
-        case CURLE_WEIRD_SERVER_REPLY:
-            return ERROR_HTTP_INVALID_SERVER_RESPONSE;
-        case CURLE_PARTIAL_FILE:
-        case CURLE_RECV_ERROR:
-        case CURLE_SEND_ERROR:
-            return ERROR_INTERNET_CONNECTION_ABORTED;
-        default:
-            return ERROR_INTERNET_INTERNAL_ERROR;
-    }
+[[noreturn]] void ThrowInternetException() {
+    throw new CInternetException;
 }
 
 // Only addresses that name their scheme, and only http or https: libcurl
@@ -125,10 +98,8 @@ struct CHttpFile::Transfer {
         return line.size();
     }
 
-    DWORD ReadError() const {
-        if (overflow) return ERROR_NOT_ENOUGH_MEMORY;
-        return result == CURLE_OK ? 0 : ErrorFromCurl(result);
-    }
+    // Broken off, or longer than kMaxBody.
+    bool Failed() const { return overflow || result != CURLE_OK; }
 };
 
 CHttpFile::CHttpFile(std::unique_ptr<Transfer> pTransfer) : m_pTransfer(std::move(pTransfer)) {}
@@ -137,11 +108,11 @@ CHttpFile::~CHttpFile() = default;
 
 UINT CHttpFile::Read(void* lpBuf, UINT nCount) {
     if (nCount == 0) return 0;
-    if (!lpBuf) ThrowInternetException(ERROR_INVALID_PARAMETER);
+    if (!lpBuf) ThrowInternetException();
     Transfer& t = *m_pTransfer;
     t.RunUntil([&t] { return t.HasData(); });
     if (!t.HasData()) {
-        if (DWORD error = t.ReadError()) ThrowInternetException(error);
+        if (t.Failed()) ThrowInternetException();
         return 0;
     }
     const size_t count = std::min<size_t>(t.pending.size() - t.position, nCount);
@@ -154,13 +125,21 @@ UINT CHttpFile::Read(void* lpBuf, UINT nCount) {
     return static_cast<UINT>(count);
 }
 
+BOOL CHttpFile::QueryInfoStatusCode(DWORD& dwStatusCode) const {
+    long status = 0;
+    if (curl_easy_getinfo(m_pTransfer->easy.get(), CURLINFO_RESPONSE_CODE, &status) != CURLE_OK || status <= 0)
+        return FALSE;
+    dwStatusCode = static_cast<DWORD>(status);
+    return TRUE;
+}
+
 CInternetSession::CInternetSession(LPCWSTR pstrAgent, DWORD_PTR /*dwContext*/, DWORD dwAccessType,
                                    LPCWSTR /*pstrProxyName*/, LPCWSTR /*pstrProxyBypass*/, DWORD /*dwFlags*/) {
     // Only the system's proxy settings are offered.
-    if (dwAccessType != INTERNET_OPEN_TYPE_PRECONFIG) ThrowInternetException(ERROR_INVALID_PARAMETER);
+    if (dwAccessType != INTERNET_OPEN_TYPE_PRECONFIG) ThrowInternetException();
     m_strAgent = CW2A(pstrAgent ? pstrAgent : AfxGetAppName());
     // Last, so that nothing can fail after it and leave it without its cleanup.
-    if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) ThrowInternetException(ERROR_INTERNET_INTERNAL_ERROR);
+    if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) ThrowInternetException();
 }
 
 CInternetSession::~CInternetSession() {
@@ -175,16 +154,16 @@ BOOL CInternetSession::SetOption(DWORD dwOption, DWORD dwValue, DWORD /*dwFlags*
 
 CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, DWORD /*dwFlags*/,
                                       LPCWSTR /*pstrHeaders*/, DWORD /*dwHeadersLength*/) {
-    if (!pstrURL) ThrowInternetException(ERROR_INTERNET_INVALID_URL);
+    if (!pstrURL) ThrowInternetException();
     const std::string url = CW2A(pstrURL);
-    if (!HasWebScheme(url)) ThrowInternetException(ERROR_INTERNET_UNRECOGNIZED_SCHEME);
+    if (!HasWebScheme(url)) ThrowInternetException();
     // libcurl takes the address as a C string: an embedded zero would cut it short.
-    if (url.find('\0') != std::string::npos) ThrowInternetException(ERROR_INTERNET_INVALID_URL);
+    if (url.find('\0') != std::string::npos) ThrowInternetException();
 
     auto transfer = std::make_unique<CHttpFile::Transfer>();
     transfer->easy.reset(curl_easy_init());
     transfer->multi.reset(curl_multi_init());
-    if (!transfer->easy || !transfer->multi) ThrowInternetException(ERROR_INTERNET_INTERNAL_ERROR);
+    if (!transfer->easy || !transfer->multi) ThrowInternetException();
 
     CURL* h = transfer->easy.get();
     CURLcode code = CURLE_OK;
@@ -219,9 +198,8 @@ CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, 
     set(curl_easy_setopt(h, CURLOPT_SUPPRESS_CONNECT_HEADERS, 1L));
     set(curl_easy_setopt(h, CURLOPT_HEADERFUNCTION, &CHttpFile::Transfer::NoteHeader));
     set(curl_easy_setopt(h, CURLOPT_HEADERDATA, transfer.get()));
-    if (code != CURLE_OK) ThrowInternetException(ErrorFromCurl(code));
-    if (curl_multi_add_handle(transfer->multi.get(), h) != CURLM_OK)
-        ThrowInternetException(ERROR_INTERNET_INTERNAL_ERROR);
+    if (code != CURLE_OK) ThrowInternetException();
+    if (curl_multi_add_handle(transfer->multi.get(), h) != CURLM_OK) ThrowInternetException();
     transfer->added = true;
 
     CHttpFile::Transfer& t = *transfer;
@@ -229,7 +207,6 @@ CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, 
     long status = 0;
     curl_easy_getinfo(h, CURLINFO_RESPONSE_CODE, &status);
     // Without a status line there is no response to read.
-    if (status == 0)
-        ThrowInternetException(t.result == CURLE_OK ? ERROR_HTTP_INVALID_SERVER_RESPONSE : ErrorFromCurl(t.result));
+    if (status == 0) ThrowInternetException();
     return new CHttpFile(std::move(transfer));
 }

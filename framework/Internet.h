@@ -25,18 +25,6 @@ typedef uintptr_t DWORD_PTR;
 // sending it to the last byte of its answer, in milliseconds.
 #define INTERNET_OPTION_RECEIVE_TIMEOUT 6
 
-// Error codes carried by CInternetException::m_dwError.
-#define ERROR_NOT_ENOUGH_MEMORY 8
-#define ERROR_INVALID_PARAMETER 87
-#define ERROR_INTERNET_TIMEOUT 12002
-#define ERROR_INTERNET_INTERNAL_ERROR 12004
-#define ERROR_INTERNET_INVALID_URL 12005
-#define ERROR_INTERNET_UNRECOGNIZED_SCHEME 12006
-#define ERROR_INTERNET_NAME_NOT_RESOLVED 12007
-#define ERROR_INTERNET_CANNOT_CONNECT 12029
-#define ERROR_INTERNET_CONNECTION_ABORTED 12030
-#define ERROR_HTTP_INVALID_SERVER_RESPONSE 12152
-
 class CException {
 public:
     CException() = default;
@@ -48,17 +36,7 @@ public:
     void Delete() { delete this; }
 };
 
-class CInternetException : public CException {
-public:
-    explicit CInternetException(DWORD dwError) : m_dwError(dwError) {}
-    DWORD m_dwError;
-};
-
-class CFileException : public CException {
-public:
-    explicit CFileException(int cause = 0) : m_cause(cause) {}
-    int m_cause;
-};
+class CInternetException : public CException {};
 
 // A readable stream of bytes.
 class CStdioFile {
@@ -87,6 +65,8 @@ public:
 
     // Waits for the network while nothing is at hand.
     UINT Read(void* lpBuf, UINT nCount) override;
+    // The status of the final answer (an interim 1xx is never the one).
+    BOOL QueryInfoStatusCode(DWORD& dwStatusCode) const;
 
 private:
     std::unique_ptr<Transfer> m_pTransfer;

@@ -2,13 +2,15 @@
 // answer of less than 4096 bytes becomes the UTF-8 text before its first zero
 // byte; a longer one is refused with an empty text, and no piece is asked for
 // once the buffer is known to be too small. Every request asks for at most a
-// 512-byte piece.
+// 512-byte piece. A text taken as an address begins with http:// or
+// https:// and holds no space or control character.
 //
 // Input: a byte that seeds the piece sizes, then the answer.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
+#include <cwctype>
 #include <string>
 
 #include "fuzz/Check.h"
@@ -42,5 +44,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FUZZ_CHECK(read_ok && delivered == answer.size());
     const std::string beforeZero = answer.substr(0, answer.find('\0'));
     FUZZ_CHECK(text == CString(CA2W(beforeZero, CP_UTF8).c_str()));
+    if (IsPackageAddress(text)) {
+        CString scheme = text.substr(0, 8);
+        std::transform(scheme.begin(), scheme.end(), scheme.begin(), ::towlower);
+        FUZZ_CHECK(scheme.starts_with(L"http://") || scheme == L"https://");
+        FUZZ_CHECK(std::none_of(text.begin(), text.end(), [](wchar_t c) { return c <= L' ' || c == 0x7F; }));
+    }
     return 0;
 }

@@ -1,5 +1,6 @@
 #include "QueryPackageUrl.h"
 
+#include "ServiceAnswer.h"
 #include "UrlTextReader.h"
 #include "platform/CodePage.h"
 
@@ -18,7 +19,7 @@ constexpr const wchar_t* kRefusal = L"-1";  // compared with the whole text
 
 int QueryPackageUrl(const CStringA& dictKey, CStringA& url) {
     const size_t hash = dictKey.find('#');
-    if (hash == CStringA::npos) return -2;
+    if (hash == CStringA::npos) return kKeyWithoutHash;
     // The ids go into the address byte for byte; the dictionary id keeps any further '#'.
     const CStringA classId = dictKey.substr(0, hash);
     const CStringA dictId = dictKey.substr(hash + 1);
@@ -27,8 +28,8 @@ int QueryPackageUrl(const CStringA& dictKey, CStringA& url) {
     CUrlTextReader reader;
     reader.OpenUrl(CString(CA2W(address)));
     CString text;
-    if (!reader.ReadText(text)) return -1;
-    if (text == kRefusal) return -1;
+    if (!reader.ReadText(text)) return kNoUsableAnswer;
+    if (text == kRefusal || !IsPackageAddress(text)) return kNoUsableAnswer;
     url = CW2A(text);
-    return 0;
+    return kUrlReplaced;
 }

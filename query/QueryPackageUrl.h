@@ -2,7 +2,10 @@
 // Asks the download service where the package of a dictionary lies.
 #include "framework/AfxString.h"
 
-// dictKey is "<class id>#<dictionary id>". Returns 0 when url was replaced by
-// the service's answer, -1 when the service gave no usable answer (url
-// unchanged), -2 when the key holds no '#' (nothing sent, url unchanged).
+// What QueryPackageUrl answers.
+inline constexpr int kUrlReplaced = 0;      // url now holds the service's answer
+inline constexpr int kNoUsableAnswer = -1;  // the service gave none; url unchanged
+inline constexpr int kKeyWithoutHash = -2;  // nothing was sent; url unchanged
+
+// dictKey is "<class id>#<dictionary id>".
 int QueryPackageUrl(const CStringA& dictKey, CStringA& url);

@@ -34,3 +34,22 @@ bool ReadServiceAnswer(const AnswerReader& read, CString& text) {
     text = CString(wide.data());
     return true;
 }
+
+bool IsPackageAddress(const CString& text) {
+    auto lower = [](wchar_t c) { return c >= L'A' && c <= L'Z' ? static_cast<wchar_t>(c - L'A' + L'a') : c; };
+    auto startsWith = [&](const wchar_t* scheme) {
+        const size_t n = std::char_traits<wchar_t>::length(scheme);
+        return text.size() >= n &&
+               std::equal(scheme, scheme + n, text.begin(), [&](wchar_t s, wchar_t c) { return s == lower(c); });
+    };
+    const size_t schemeEnd = startsWith(L"http://") ? 7 : startsWith(L"https://") ? 8 : 0;
+    if (schemeEnd == 0) return false;
+    // Space, C0 and C1 controls, DEL.
+    if (std::any_of(text.begin(), text.end(), [](wchar_t c) { return c <= L' ' || (c >= 0x7F && c <= 0x9F); }))
+        return false;
+    // The host: the authority without the user before it and the port after it.
+    const CString authority = text.substr(schemeEnd, text.find_first_of(L"/?#", schemeEnd) - schemeEnd);
+    const size_t at = authority.rfind(L'@');
+    const CString host = authority.substr(at == CString::npos ? 0 : at + 1);
+    return !host.empty() && host[0] != L':';
+}

@@ -15,3 +15,7 @@ using AnswerReader = std::function<UINT(void* lpBuf, UINT nCount)>;
 // text empty, as soon as more has arrived than the buffer holds with the zero
 // after it (an answer of 4096 bytes or more): nothing further is read then.
 bool ReadServiceAnswer(const AnswerReader& read, CString& text);
+
+// True when text is an address the transfer takes: http:// or https:// (in
+// any case), a host, and no space, line end or other control character.
+bool IsPackageAddress(const CString& text);

@@ -16,7 +16,12 @@ bool CUrlTextReader::OpenUrl(CString url) {
             m_pSession = std::make_unique<CInternetSession>();
             m_pSession->SetOption(INTERNET_OPTION_RECEIVE_TIMEOUT, m_dwTimeLimitMs);
         }
-        m_pFile.reset(m_pSession->OpenURL(url, 1, kOpenFlags, nullptr, 0));
+        std::unique_ptr<CStdioFile> file(m_pSession->OpenURL(url, 1, kOpenFlags, nullptr, 0));
+        // An error page or a redirect is no answer of the service.
+        auto* http = dynamic_cast<CHttpFile*>(file.get());
+        DWORD status = 0;
+        if (!http || !http->QueryInfoStatusCode(status) || status < 200 || status > 299) return false;
+        m_pFile = std::move(file);
         return true;
     } catch (CInternetException* e) {
         e->Delete();
@@ -30,8 +35,6 @@ bool CUrlTextReader::ReadText(CString& text) {
     if (!m_pFile) return false;
     try {
         return ReadServiceAnswer([this](void* lpBuf, UINT nCount) { return m_pFile->Read(lpBuf, nCount); }, text);
-    } catch (CFileException* e) {
-        e->Delete();
     } catch (CInternetException* e) {
         e->Delete();
     } catch (...) {

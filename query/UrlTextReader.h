@@ -15,7 +15,7 @@ public:
     explicit CUrlTextReader(DWORD dwTimeLimitMs = kServiceTimeLimitMs) : m_dwTimeLimitMs(dwTimeLimitMs) {}
 
     // Opens the address (creating the session on first use); true when a
-    // response was obtained.
+    // response with a 2xx status was obtained.
     bool OpenUrl(CString url);
     // Reads the whole response as UTF-8 text (ReadServiceAnswer). False
     // without a response, on a read error or time-out, or when the answer has

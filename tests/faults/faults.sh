@@ -328,6 +328,20 @@ case $case in
     kill_program
     no_destination
     ;;
+  service_error_page)
+    # The service answers with an error page whose body reads like an
+    # address (of nothing): the package comes from the command line's.
+    server 16 0
+    body="http://127.0.0.1:$port/nowhere/dict.zip"
+    printf 'HTTP/1.1 502 Bad Gateway\r\nContent-Length: %d\r\nConnection: close\r\n\r\n%s' \
+      "${#body}" "$body" >"$work/service-answer"
+    start_stall_server "$work/service-answer"
+    service_proxy=http://127.0.0.1:$stall_port
+    run
+    within 10 test -e "$work/stall-reached" || fail "the download service was not asked"
+    expect_done
+    nothing_else_in_destination_folder
+    ;;
   kill_transfer)
     server 64 4m
     run
