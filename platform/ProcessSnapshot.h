@@ -1,7 +1,8 @@
 #pragma once
 // The process snapshot over any folder laid out as /proc: one numbered folder
-// per process, each with its "comm" file. The tests give it folders of their
-// own; CreateToolhelp32Snapshot gives it /proc.
+// per process, owned by the user the process runs as, each with its "comm"
+// file. The tests give it folders of their own; CreateToolhelp32Snapshot
+// gives it /proc.
 #include "Files.h"
 
 HANDLE SnapshotProcessesUnder(const char* procFolder);

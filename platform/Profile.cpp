@@ -1,10 +1,11 @@
 #include "Profile.h"
 
-#include <fstream>
 #include <optional>
+#include <sstream>
 #include <string>
 
 #include "CodePage.h"
+#include "SettingsFile.h"
 #include "TextNames.h"
 
 namespace {
@@ -40,7 +41,9 @@ std::wstring DecodeLine(std::string line, bool first) {
 UINT GetPrivateProfileIntW(LPCWSTR appName, LPCWSTR keyName, INT nDefault, LPCWSTR fileName) {
     const UINT fallback = static_cast<UINT>(nDefault);
     if (!appName || !keyName || !fileName) return fallback;
-    std::ifstream file(CW2A(fileName), std::ios::binary);
+    const std::optional<std::string> content = ReadSettingsFile(CW2A(fileName));
+    if (!content) return fallback;
+    std::istringstream file(*content);
     bool inSection = false;
     std::string raw;
     for (bool first = true; std::getline(file, raw); first = false) {

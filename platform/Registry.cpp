@@ -2,14 +2,16 @@
 
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
 #include <memory>
+#include <optional>
+#include <sstream>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "CodePage.h"
+#include "SettingsFile.h"
 #include "TextNames.h"
 
 // An open key: the values its file held when it was opened.
@@ -69,8 +71,9 @@ LONG RegOpenKeyExW(HKEY hKey, LPCWSTR subKey, DWORD, REGSAM samDesired, HKEY* re
     if (samDesired & ~KEY_READ) return ERROR_ACCESS_DENIED;
     const std::string path = KeyFile(subKey);
     if (path.empty()) return ERROR_FILE_NOT_FOUND;
-    std::ifstream file(path, std::ios::binary);
-    if (!file) return ERROR_FILE_NOT_FOUND;
+    const std::optional<std::string> content = ReadSettingsFile(path);
+    if (!content) return ERROR_FILE_NOT_FOUND;
+    std::istringstream file(*content);
     auto key = std::make_unique<HKEY__>();
     std::pair<std::wstring, std::wstring> value;
     for (std::string line; std::getline(file, line);)

@@ -3,7 +3,8 @@
 // absolute folder of $XDG_CONFIG_DIRS (else /etc/xdg): key `A\B\C` of
 // HKEY_LOCAL_MACHINE is the file `registry/HKEY_LOCAL_MACHINE/A/B/C` there,
 // holding one `name=value` line per value (UTF-8; names compared without
-// regard to case; empty lines and lines starting with '#' are ignored).
+// regard to case; empty lines and lines starting with '#' are ignored); a
+// path that names no regular file of at most 64 KiB is no key (SettingsFile.h).
 // Every value is text; its data is the wide text with its terminator.
 #include "WinTypes.h"
 

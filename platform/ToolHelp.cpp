@@ -2,6 +2,7 @@
 
 #include <dirent.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
@@ -61,11 +62,19 @@ bool HasEnded(const std::string& path) {
     return state == 'Z' || state == 'X';
 }
 
+// Whether the process runs as this program's user: /proc gives each
+// process's folder the owner the process runs as.
+bool OwnedByThisUser(const std::string& path) {
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && info.st_uid == geteuid();
+}
+
 bool WriteRecords(DIR* dir, const std::string& folder, int fd) {
     while (const dirent* entry = readdir(dir)) {
         ProcessRecord record{PidOf(entry->d_name), {}};
         if (record.pid == 0) continue;
         const std::string process = folder + "/" + entry->d_name;
+        if (!OwnedByThisUser(process)) continue;
         if (!ReadComm(process + "/comm", record) || HasEnded(process + "/stat")) continue;
         if (!WriteAll(fd, &record, sizeof record)) return false;
     }

@@ -1,6 +1,11 @@
 #pragma once
 // The running processes, one entry each: the image name as the kernel keeps
 // it (the first 15 bytes of the executable's name, without its folder).
+// Only the processes of this program's user are listed. The one question the
+// system asks of the list is whether the dictionary application runs for the
+// objects it then talks to, and those live on this user's session bus, where
+// another user's process cannot own a name: such a process is not the
+// application this user runs.
 #include "Files.h"
 #include "WinTypes.h"
 

@@ -95,22 +95,29 @@ TEST(ProcessList, SnapshotOfAFolderLaidOutAsProc) {
     EXPECT_TRUE(CloseHandle(snapshot));
 }
 
-TEST(ProcessList, EndedProcessesAreNotListed) {
+// Listed are the running processes of this program's user only.
+TEST(ProcessList, EndedProcessesAndOtherUsersAreNotListed) {
     testsupport::TempDir proc;
+    const uid_t kNobody = 65534;
     struct Entry {
         const char* pid;
         const char* comm;
         const char* stat;
+        uid_t owner = geteuid();
     } entries[] = {
         {"42", "vantel.exe\n", "42 (vantel.exe) Z 1 42 42 0 -1\n"},  // ended, not yet reaped
         {"43", "vantel.exe\n", "43 (vantel.exe) X 1 43 43 0 -1\n"},  // being reaped
         {"44", "vantel.exe\n", "44 (vantel.exe) S 1 44 44 0 -1\n"},
         {"45", "a) Z (b\n", "45 (a) Z (b) R 1 45 45 0 -1\n"},  // a name that looks like a state
+        {"46", "vantel.exe\n", "46 (vantel.exe) S 1 46 46 0 -1\n", kNobody},
     };
     for (const Entry& e : entries) {
+        const bool theirs = e.owner != geteuid();
+        if (theirs && geteuid() != 0) continue;  // only root can give a folder to another user
         std::filesystem::create_directory(proc / e.pid);
         std::ofstream(proc / (std::string(e.pid) + "/comm")) << e.comm;
         std::ofstream(proc / (std::string(e.pid) + "/stat")) << e.stat;
+        ASSERT_TRUE(!theirs || chown((proc / e.pid).c_str(), e.owner, e.owner) == 0) << e.pid;
     }
     HANDLE snapshot = SnapshotProcessesUnder(proc.Path().c_str());
     ASSERT_NE(snapshot, INVALID_HANDLE_VALUE);

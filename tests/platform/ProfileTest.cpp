@@ -1,17 +1,25 @@
 // The profile reader, for what the program asks of it: one integer by
 // section and key.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
-#include <fstream>
 #include <string>
 
 #include "platform/CodePage.h"
 #include "platform/Profile.h"
 #include "tests/support/TempDir.h"
 
+using testsupport::Kept;
 using testsupport::TempDir;
 
 namespace {
+
+// The process's peak memory so far, in KiB.
+long PeakKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 const int kDefault = 7;  // not 0, so that a default and a value of 0 differ
 
@@ -21,10 +29,16 @@ std::string Bytes(const char (&text)[N]) {
     return std::string(text, N - 1);
 }
 
+// `text` made `size` bytes long by a comment line behind it.
+std::string Padded(const std::string& text, size_t size) {
+    return text + ";" + std::string(size - text.size() - 2, 'x') + "\n";
+}
+
 struct ProfileCase {
     const char* name;
     std::string content;
     int expected;
+    Kept kept = Kept::File;
 };
 
 void PrintTo(const ProfileCase& c, std::ostream* os) {
@@ -36,8 +50,10 @@ class ProfileInt : public testing::TestWithParam<ProfileCase> {};
 TEST_P(ProfileInt, ReadsTheKeyOfTheSection) {
     TempDir dir;
     const std::string path = dir / "codepage.conf";
-    std::ofstream(path, std::ios::binary) << GetParam().content;
+    ASSERT_TRUE(testsupport::Keep(GetParam().kept, path, GetParam().content));
+    const long peak = PeakKiB();
     const UINT value = GetPrivateProfileIntW(L"language", L"codepage", kDefault, CA2W(path).c_str());
+    EXPECT_LT(PeakKiB() - peak, 16 * 1024) << "at most 64 KiB of a file is read";
     EXPECT_EQ(static_cast<int>(value), GetParam().expected);
 }
 
@@ -67,17 +83,16 @@ const ProfileCase kProfileCases[] = {
     {"EmptyFile", "", kDefault},
     {"NotText", Bytes("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\x01\0\xff\xfe["), kDefault},
     {"NulBeforeTheSection", Bytes("\0[language]\ncodepage=1252\n"), kDefault},
+    {"LinkToAFileElsewhere", "[language]\ncodepage=1252\n", 1252, Kept::LinkToFile},
+    {"AsLongAsAllowed", Padded("[language]\ncodepage=1252\n", 64 * 1024), 1252},
+    {"LongerThanAllowed", Padded("[language]\ncodepage=1252\n", 64 * 1024 + 1), kDefault},
+    {"NoFile", "", kDefault, Kept::Nothing},
+    {"Folder", "", kDefault, Kept::Folder},
+    {"Fifo", "", kDefault, Kept::Fifo},
+    {"LinkToDevZero", "", kDefault, Kept::LinkToDevZero},
 };
 
 INSTANTIATE_TEST_SUITE_P(Files, ProfileInt, testing::ValuesIn(kProfileCases),
                          [](const testing::TestParamInfo<ProfileCase>& p) { return std::string(p.param.name); });
-
-TEST(ProfileInt, NoFileOrAFolderGivesTheDefault) {
-    TempDir dir;
-    for (const std::string& path : {dir / "missing.conf", dir.Path()})
-        EXPECT_EQ(static_cast<int>(GetPrivateProfileIntW(L"language", L"codepage", kDefault, CA2W(path).c_str())),
-                  kDefault)
-            << path;
-}
 
 }  // namespace

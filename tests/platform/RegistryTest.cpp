@@ -1,9 +1,9 @@
 // The machine-wide registry, read from a file per key below the first folder
 // of $XDG_CONFIG_DIRS.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "platform/Registry.h"
@@ -11,9 +11,17 @@
 #include "tests/support/TempDir.h"
 
 using testsupport::EnvScope;
+using testsupport::Kept;
 using testsupport::TempDir;
 
 namespace {
+
+// The process's peak memory so far, in KiB.
+long PeakKiB() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;
+}
 
 const wchar_t kKey[] = L"SOFTWARE\\Brindlecor\\Tarnwick09PRO";
 const char kKeyFile[] = "registry/HKEY_LOCAL_MACHINE/SOFTWARE/Brindlecor/Tarnwick09PRO";
@@ -22,9 +30,9 @@ const char kKeyFile[] = "registry/HKEY_LOCAL_MACHINE/SOFTWARE/Brindlecor/Tarnwic
 class Machine {
 public:
     Machine() : m_dirs("XDG_CONFIG_DIRS", "relative/ignored:" + m_dir.Path() + ":/etc/xdg") {}
-    void Key(const std::string& file, const std::string& content) {
+    void Key(const std::string& file, const std::string& content, Kept kept = Kept::File) {
         std::filesystem::create_directories(std::filesystem::path(m_dir / file).parent_path());
-        std::ofstream(m_dir / file, std::ios::binary) << content;
+        EXPECT_TRUE(testsupport::Keep(kept, m_dir / file, content)) << file;
     }
 
 private:
@@ -59,6 +67,7 @@ struct ValueCase {
     const wchar_t* valueName;
     LONG result;
     std::wstring text;
+    Kept kept = Kept::File;
 };
 void PrintTo(const ValueCase& c, std::ostream* os) {
     *os << c.name;
@@ -68,8 +77,10 @@ class RegistryValue : public testing::TestWithParam<ValueCase> {};
 
 TEST_P(RegistryValue, IsTheLineOfItsName) {
     Machine machine;
-    machine.Key(kKeyFile, GetParam().content);
+    machine.Key(kKeyFile, GetParam().content, GetParam().kept);
+    const long peak = PeakKiB();
     const Read read = ReadValue(kKey, GetParam().valueName);
+    EXPECT_LT(PeakKiB() - peak, 16 * 1024) << "at most 64 KiB of a file is read";
     EXPECT_EQ(read.result, GetParam().result);
     EXPECT_EQ(read.text, GetParam().text);
 }
@@ -89,7 +100,13 @@ INSTANTIATE_TEST_SUITE_P(
                     ValueCase{"EmptyValue", "InstallLanguage=\n", L"InstallLanguage", ERROR_SUCCESS, L""},
                     ValueCase{"CommentedOut", "#InstallLanguage=1033\n", L"InstallLanguage", ERROR_FILE_NOT_FOUND, L""},
                     ValueCase{"OtherName", "InstallLanguages=1033\n", L"InstallLanguage", ERROR_FILE_NOT_FOUND, L""},
-                    ValueCase{"EmptyKey", "", L"InstallLanguage", ERROR_FILE_NOT_FOUND, L""}),
+                    ValueCase{"EmptyKey", "", L"InstallLanguage", ERROR_FILE_NOT_FOUND, L""},
+                    ValueCase{"LinkToAFileElsewhere", "InstallLanguage=1033\n", L"InstallLanguage", ERROR_SUCCESS,
+                              L"1033", Kept::LinkToFile},
+                    ValueCase{"LongerThanAllowed", "InstallLanguage=1033\n" + std::string(64 * 1024, '#'),
+                              L"InstallLanguage", ERROR_FILE_NOT_FOUND, L""},
+                    ValueCase{"Fifo", "", L"InstallLanguage", ERROR_FILE_NOT_FOUND, L"", Kept::Fifo},
+                    ValueCase{"LinkToDevZero", "", L"InstallLanguage", ERROR_FILE_NOT_FOUND, L"", Kept::LinkToDevZero}),
     [](const testing::TestParamInfo<ValueCase>& p) { return std::string(p.param.name); });
 
 TEST(RegistryKey, IsAFileBelowTheFirstAbsoluteConfigFolder) {

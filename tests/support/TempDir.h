@@ -92,6 +92,31 @@ inline bool Plant(Planted kind, const std::string& path, const std::string& vict
     return false;
 }
 
+// What a user may keep at a settings file's path: `content` in a file there,
+// or in a file beside it that a symbolic link there names; or what is no
+// settings file. False when it could not be made.
+enum class Kept { File, LinkToFile, Nothing, Folder, Fifo, LinkToDevZero };
+
+inline bool Keep(Kept kind, const std::string& path, const std::string& content) {
+    const std::string elsewhere = path + ".elsewhere";
+    switch (kind) {
+        case Kept::File:
+            return static_cast<bool>(std::ofstream(path, std::ios::binary) << content);
+        case Kept::LinkToFile:
+            return std::ofstream(elsewhere, std::ios::binary) << content &&
+                   symlink(elsewhere.c_str(), path.c_str()) == 0;
+        case Kept::Nothing:
+            return true;
+        case Kept::Folder:
+            return mkdir(path.c_str(), 0777) == 0;
+        case Kept::Fifo:
+            return mkfifo(path.c_str(), 0666) == 0;
+        case Kept::LinkToDevZero:
+            return symlink("/dev/zero", path.c_str()) == 0;
+    }
+    return false;
+}
+
 // Kind, owner, link count, size and content of what is at path (a link's
 // own, not its target's): equal before and after means untouched.
 inline std::string Fingerprint(const std::string& path) {
