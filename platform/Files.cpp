@@ -259,6 +259,11 @@ DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer) {
     return length;
 }
 
+BOOL IsSameFileA(LPCSTR a, LPCSTR b) {
+    struct stat first {}, second{};
+    return a && b && stat(a, &first) == 0 && stat(b, &second) == 0 && SameFile(first, second) ? TRUE : FALSE;
+}
+
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void* /*security*/, DWORD disposition, DWORD flags,
                    HANDLE /*templateFile*/) {
     if (!path || disposition != OPEN_EXISTING || (access & ~GENERIC_READ) != 0) {

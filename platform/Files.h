@@ -22,6 +22,10 @@ typedef void* HANDLE;
 // 0 when the folder does not fit the platform's path limit.
 DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer);
 
+// True when both paths name one existing file or folder, however spelled
+// (the same device and file number; links are followed, as an open does).
+BOOL IsSameFileA(LPCSTR a, LPCSTR b);
+
 // Opens an existing file for reading (the only use the system has for it).
 // With no sharing (share 0) it opens as fopen_nofollow opens the temporary
 // file, held against every other such open until closed; while another

@@ -4,7 +4,13 @@
 
 namespace {
 const int64_t kSmallestPackage = 1025;
+
+// The folder the destination is written in ("." for a bare name).
+CStringA FolderOf(const CStringA& path, size_t slash) {
+    if (slash == CStringA::npos) return ".";
+    return slash == 0 ? CStringA("/") : path.substr(0, slash);
 }
+}  // namespace
 
 CStringA MakeTempFilePath(const CStringA& destPath) {
     char folder[MAX_PATH] = {};
@@ -12,8 +18,14 @@ CStringA MakeTempFilePath(const CStringA& destPath) {
     if (length == 0 || length >= MAX_PATH) return CStringA();
     size_t slash = destPath.rfind('/');
     CStringA name = slash == CStringA::npos ? destPath : destPath.substr(slash + 1);
+    // Beside its destination the file gets a name of its own, so that nothing
+    // is ever written under the destination's name; always the same one, so
+    // that two runs for it still meet on one file.
+    CStringA tempFolder(folder, length);
+    if (!name.empty() && (tempFolder + name == destPath || IsSameFileA(folder, FolderOf(destPath, slash).c_str())))
+        name = "." + name + ".part";
     if (length + name.size() >= MAX_PATH) return CStringA();
-    return CStringA(folder, length) + name;
+    return tempFolder + name;
 }
 
 bool VerifyAndMoveDownload(const CStringA& tempPath, const CStringA& destPath, const std::atomic<bool>* abandon) {

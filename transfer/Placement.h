@@ -4,7 +4,8 @@
 
 #include "framework/AfxString.h"
 
-// The temporary folder followed by the destination's file name; empty when
+// The temporary folder followed by the destination's file name, or by a
+// hidden name of its own when that folder is the destination's; empty when
 // that does not fit a path buffer (the attempt then fails).
 CStringA MakeTempFilePath(const CStringA& destPath);
 

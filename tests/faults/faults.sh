@@ -73,7 +73,7 @@ others() {
   (
     shopt -s nullglob dotglob
     for f in "$1"/*; do
-      [ "$f" = "$dest" ] || [ "$f" = "$(temp_path)" ] || echo "$(show "$f") ($(describe "$f"))"
+      [ "$f" = "$dest" ] || [ "$f" -ef "$dest" ] || [ "$f" = "$(temp_path)" ] || echo "$(show "$f") ($(describe "$f"))"
     done
   )
 }
@@ -489,6 +489,16 @@ case $case in
     no_destination
     nothing_else_in_destination_folder
     leave_from_error
+    ;;
+  tmp_is_dest_folder)
+    # The temporary folder is the destination's own, spelled otherwise: the
+    # temporary file there has a name of its own, gone once it is placed.
+    program_tmp=$dicts/../dicts
+    temp_path() { echo "$work/(a name of its own)"; }
+    server 16 0
+    run
+    expect_done
+    nothing_else_in_destination_folder
     ;;
   latin1_name)
     # A name in bytes the locale's encoding cannot read: placed under exactly

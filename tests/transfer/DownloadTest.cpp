@@ -452,6 +452,7 @@ TEST(Placement, TemporaryPathIsTheTemporaryFolderAndTheFileName) {
     EXPECT_EQ(MakeTempFilePath("/home/u/dicts/"), "/var/tmp/");
     EXPECT_EQ(MakeTempFilePath("C:\\dicts\\a.zip"), "/var/tmp/C:\\dicts\\a.zip") << "a backslash is ordinary";
     EXPECT_EQ(MakeTempFilePath("/x/a.zip"), MakeTempFilePath("/y/a.zip"));
+    EXPECT_EQ(MakeTempFilePath("/var/./tmp/a.zip"), "/var/tmp/.a.zip.part") << "beside it: never its own name";
     EXPECT_EQ(MakeTempFilePath("/x/" + std::string(300, 'n')), "") << "too long for the path buffer";
     unsetenv("TMPDIR");
 }
