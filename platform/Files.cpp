@@ -293,6 +293,10 @@ BOOL GetFileSizeEx(HANDLE file, int64_t* size) {
     return TRUE;
 }
 
+intptr_t _get_osfhandle(int fd) {
+    return fd < 0 ? reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE) : reinterpret_cast<intptr_t>(HandleOfDescriptor(fd));
+}
+
 BOOL CloseHandle(HANDLE handle) {
     const int fd = DescriptorOfHandle(handle);
     if (fd < 0) {

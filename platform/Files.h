@@ -33,6 +33,9 @@ BOOL IsSameFileA(LPCSTR a, LPCSTR b);
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void* security, DWORD disposition, DWORD flags,
                    HANDLE templateFile);
 BOOL GetFileSizeEx(HANDLE file, int64_t* size);
+// The handle of a C runtime descriptor, owned by it (not to be closed);
+// INVALID_HANDLE_VALUE for none.
+intptr_t _get_osfhandle(int fd);
 BOOL CloseHandle(HANDLE handle);
 
 // Owns one handle from CreateFileA and closes it (as ATL's CHandle).

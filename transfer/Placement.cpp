@@ -5,6 +5,8 @@
 namespace {
 const int64_t kSmallestPackage = 1025;
 
+thread_local TempFileHold* t_hold = nullptr;
+
 // The folder the destination is written in ("." for a bare name).
 CStringA FolderOf(const CStringA& path, size_t slash) {
     if (slash == CStringA::npos) return ".";
@@ -28,11 +30,40 @@ CStringA MakeTempFilePath(const CStringA& destPath) {
     return tempFolder + name;
 }
 
+TempFileHold::TempFileHold() : m_outer(t_hold) {
+    t_hold = this;
+}
+
+TempFileHold::~TempFileHold() {
+    t_hold = m_outer;
+}
+
+TempFileHold* TempFileHold::OfThisThread() {
+    return t_hold;
+}
+
+void TempFileHold::Keep(FileStream file, const char* path) {
+    m_file = std::move(file);
+    m_path = path;
+}
+
+FileStream TempFileHold::Take(const CStringA& path) {
+    FileStream file = std::move(m_file);
+    if (m_path != path) file.reset();
+    m_path.clear();
+    return file;
+}
+
 bool VerifyAndMoveDownload(const CStringA& tempPath, const CStringA& destPath, const std::atomic<bool>* abandon) {
-    // Held, unshared, from the size check until the file has been moved, so
-    // that no other run empties or rewrites it in between.
-    CHandle file(
-        CreateFileA(tempPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    // Held, unshared, from the transfer (or from here) until the file has been
+    // moved, and let go before any error dialog: its Retry starts the next
+    // attempt while this one still shows it.
+    TempFileHold* hold = TempFileHold::OfThisThread();
+    FileStream held = hold ? hold->Take(tempPath) : FileStream();
+    CHandle opened(held ? INVALID_HANDLE_VALUE
+                        : CreateFileA(tempPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+    HANDLE file = held ? reinterpret_cast<HANDLE>(_get_osfhandle(fileno(held.get()))) : static_cast<HANDLE>(opened);
     int64_t size = 0;
     if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) return false;
     if (size < kSmallestPackage) return false;  // an error page rather than a package

@@ -362,6 +362,36 @@ TEST_F(Download, SecondRunForTheSameNameIsTurnedAwayWhileTheFirstWrites) {
     EXPECT_TRUE(ReadFile(dest / "dict.zip") == Pattern(size)) << "the first run placed a package not its own";
 }
 
+// A transferred package is held until it is placed: a second run for the
+// same name that comes in between is turned away, and the placement lets go
+// of it whether it places it or not. Run while the dialog shows its error.
+TEST_F(Download, TransferredFileIsHeldUntilThePlacementEnds) {
+    server.SetHandler([](const HttpRequest& request, HttpConnection& conn) {
+        const bool service = request.target.find("dict.php") != std::string::npos;  // names nothing to fetch
+        SendReply(conn, {.body = service ? "http://127.0.0.1:9/x" : Pattern(request.target == "/small" ? 1000 : 5000)});
+    });
+    const std::string temp = tmp / "dict.zip", placed = dest / "dict.zip";
+    Run(dest / "unused", [&](RecordingDialog& dlg) {
+        WhenShown("错误", [&](QWidget* w) {
+            for (std::string target : {"/large", "/small"}) {
+                TempFileHold hold;
+                CurlEasy handle(curl_easy_init());
+                EXPECT_EQ(DownloadToFile(handle.get(), (server.BaseUrl() + target).c_str(), temp.c_str(), &dlg), 0);
+                errno = 0;
+                EXPECT_FALSE(FileStream(fopen_nofollow(temp.c_str(), "wb"))) << "opened again before the placement";
+                EXPECT_EQ(errno, EWOULDBLOCK);
+                const bool large = target == "/large";
+                EXPECT_EQ(VerifyAndMoveDownload(temp, placed), large);
+                EXPECT_TRUE(ReadFile(large ? placed : temp) == Pattern(large ? 5000 : 1000)) << "not its own package";
+                CHandle again(CreateFileA((large ? placed : temp).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                          nullptr));
+                EXPECT_NE(again, INVALID_HANDLE_VALUE) << "still held once the placement has ended";
+            }
+            PressKey(w, Qt::Key_Escape);
+        });
+    });
+}
+
 TEST_F(Download, DestinationEndingInASlashCannotBeWritten) {
     ServePackage(Reply{.body = Pattern(5000)});
     Run(dest.Path() + "/", [this](RecordingDialog&) { ExitOnError(); });
