@@ -1,11 +1,38 @@
 #include "Placement.h"
 
+#include <algorithm>
+#include <cstring>
+#include <memory>
+
 #include "platform/Files.h"
 
 namespace {
 const int64_t kSmallestPackage = 1025;
 
 thread_local TempFileHold* t_hold = nullptr;
+
+// Both files are compared a mebibyte at a time.
+const DWORD kCompareBlock = DWORD{1} << 20;
+
+// The destination is exactly the package: a regular file under its own name
+// (never a link, never a FIFO waited on), as long and byte for byte alike.
+bool HoldsTheSameBytes(HANDLE package, int64_t size, const CStringA& destPath) {
+    CHandle dest(CreateFileA(destPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                             FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    int64_t destSize = -1;
+    if (dest == INVALID_HANDLE_VALUE || !GetFileSizeEx(dest, &destSize) || destSize != size) return false;
+    auto ours = std::make_unique_for_overwrite<char[]>(kCompareBlock);
+    auto theirs = std::make_unique_for_overwrite<char[]>(kCompareBlock);
+    for (int64_t at = 0; at < size;) {
+        OVERLAPPED where{0, 0, static_cast<DWORD>(at), static_cast<DWORD>(at >> 32), nullptr};
+        DWORD want = static_cast<DWORD>(std::min<int64_t>(kCompareBlock, size - at)), got = 0, gotTheirs = 0;
+        if (!ReadFile(package, ours.get(), want, &got, &where) || !ReadFile(dest, theirs.get(), want, &gotTheirs, &where) ||
+            got != want || gotTheirs != want || std::memcmp(ours.get(), theirs.get(), want) != 0)
+            return false;
+        at += want;
+    }
+    return true;
+}
 
 // The folder the destination is written in ("." for a bare name).
 CStringA FolderOf(const CStringA& path, size_t slash) {
@@ -67,5 +94,10 @@ bool VerifyAndMoveDownload(const CStringA& tempPath, const CStringA& destPath, c
     int64_t size = 0;
     if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) return false;
     if (size < kSmallestPackage) return false;  // an error page rather than a package
-    return MoveFileA(tempPath.c_str(), destPath.c_str(), abandon) != FALSE;
+    if (MoveFileA(tempPath.c_str(), destPath.c_str(), abandon)) return true;
+    // Placed before but never registered: the same package is in place
+    // already, and the temporary copy has nothing left to do.
+    if (!HoldsTheSameBytes(file, size, destPath)) return false;
+    DeleteFileA(tempPath.c_str());
+    return true;
 }

@@ -34,8 +34,9 @@ private:
     TempFileHold* m_outer;
 };
 
-// True when the file holds more than 1024 bytes and was moved to destPath
-// (an existing file there is never replaced). Takes the file from this
+// True when the file holds more than 1024 bytes and was moved to destPath,
+// or when destPath already holds exactly its bytes (nothing is replaced; the
+// temporary file is removed). Takes the file from this
 // thread's hold, else opens it itself; either way it is let go on return.
 // Fails while another run holds the file; a copy to another file system
 // stops once *abandon turns true.

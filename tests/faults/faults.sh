@@ -500,6 +500,18 @@ case $case in
     expect_done
     nothing_else_in_destination_folder
     ;;
+  dest_identical)
+    # Placed before and never registered: the destination holds the package
+    # already. It counts as placed, untouched, and the install step follows.
+    server 16 0
+    cp "${packages[0]}" "$dest"
+    planted_dest=$(fingerprint "$dest")
+    run
+    # The destination looks placed from the start: first the transfer ends.
+    within 30 grep -q "GET /packages/dict.zip " "$work/nginx/access.log" || fail "the package was not fetched"
+    expect_done
+    nothing_else_in_destination_folder
+    ;;
   latin1_name)
     # A name in bytes the locale's encoding cannot read: placed under exactly
     # those bytes.

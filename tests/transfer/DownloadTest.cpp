@@ -244,14 +244,54 @@ INSTANTIATE_TEST_SUITE_P(Statuses, AnswerOtherThan2xx,
                                          ServerAnswer{301, "Moved Permanently", 5000},
                                          ServerAnswer{302, "Found", 5000}));
 
-TEST_F(Download, ExistingDestinationIsNeverReplaced) {
-    { std::ofstream(dest / "dict.zip") << "old dictionary"; }
-    ServePackage(Reply{.body = Pattern(3000)});
-    Run(dest / "dict.zip", [this](RecordingDialog&) { ExitOnError(); });
-    EXPECT_EQ(errors, 1);
-    EXPECT_EQ(ReadFile(dest / "dict.zip"), "old dictionary");
-    EXPECT_EQ(ReadFile(tmp / "dict.zip"), Pattern(3000));
+// What may lie at the destination already: only exactly the package counts
+// as placed, and nothing there is ever replaced.
+struct AtDestination {
+    const char* name;
+    bool (*plant)(const std::string& path, const std::string& elsewhere);
+    bool placed;
+};
+
+bool WriteAt(const std::string& path, const std::string& content) {
+    return static_cast<bool>(std::ofstream(path, std::ios::binary) << content);
 }
+
+class ExistingDestination : public Download, public testing::WithParamInterface<AtDestination> {};
+
+TEST_P(ExistingDestination, IsNeverReplaced) {
+    const std::string at = dest / "dict.zip";
+    ASSERT_TRUE(GetParam().plant(at, dest / "elsewhere.zip"));
+    auto identity = [&at] {
+        struct stat st {};
+        return lstat(at.c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    const std::string before = Fingerprint(at);
+    const ino_t inode = identity();
+    ServePackage(Reply{.body = Pattern(3000)});
+    Run(at, [this](RecordingDialog& dlg) { ExitOnErrorOrLeave(dlg); });
+    EXPECT_EQ(errors, GetParam().placed ? 0 : 1);
+    EXPECT_EQ(button, GetParam().placed ? "完成" : "");
+    EXPECT_EQ(Fingerprint(at), before);
+    EXPECT_EQ(identity(), inode) << "replaced";
+    EXPECT_EQ(ReadFile(tmp / "dict.zip"), GetParam().placed ? "" : Pattern(3000));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ExistingDestination,
+    testing::Values(
+        AtDestination{"OtherPackage", [](const std::string& p, const std::string&) { return WriteAt(p, "old"); }, false},
+        AtDestination{"SameSizeOtherBytes",
+                      [](const std::string& p, const std::string&) { return WriteAt(p, Pattern(2999) + "?"); }, false},
+        AtDestination{"SamePackage", [](const std::string& p, const std::string&) { return WriteAt(p, Pattern(3000)); },
+                      true},
+        AtDestination{"LinkToTheSamePackage",
+                      [](const std::string& p, const std::string& e) {
+                          return WriteAt(e, Pattern(3000)) && symlink(e.c_str(), p.c_str()) == 0;
+                      },
+                      false},
+        AtDestination{"Fifo", [](const std::string& p, const std::string&) { return mkfifo(p.c_str(), 0600) == 0; },
+                      false}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(Download, WithoutContentLengthEveryPostIs100) {
     ServePackage(Reply{.body = Pattern(200000), .length = Reply::Length::None});
