@@ -94,6 +94,9 @@ bool VerifyAndMoveDownload(const CStringA& tempPath, const CStringA& destPath, c
     int64_t size = 0;
     if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) return false;
     if (size < kSmallestPackage) return false;  // an error page rather than a package
+    // The package is on the disk before it has its name: a crash or a power
+    // cut never leaves that name on a file whose data were still in memory.
+    if (!FlushFileBuffers(file)) return false;
     if (MoveFileA(tempPath.c_str(), destPath.c_str(), abandon)) return true;
     // Placed before but never registered: the same package is in place
     // already, and the temporary copy has nothing left to do.

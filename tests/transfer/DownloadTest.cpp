@@ -2,8 +2,11 @@
 // from a loopback package server, the progress posts and the placement.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <QWidget>
@@ -52,6 +55,19 @@ END_MESSAGE_MAP()
 
 bool Exists(const std::string& path) {
     return access(path.c_str(), F_OK) == 0;
+}
+
+// Pages of the file at path that are not on the disk yet (dirty or being
+// written); -1 where the kernel cannot tell, or in memory (tmpfs) they never are.
+long UnwrittenPages(const std::string& path) {
+    struct statfs fs {};
+    if (statfs(path.c_str(), &fs) != 0 || fs.f_type == 0x01021994 /* tmpfs */) return -1;
+    uint64_t range[2] = {0, 0};  // offset, length: the whole file
+    uint64_t pages[5] = {};      // cached, dirty, writeback, evicted, recently evicted
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const long rc = fd < 0 ? -1 : syscall(451 /* cachestat */, fd, range, pages, 0);
+    if (fd >= 0) close(fd);
+    return rc == 0 ? static_cast<long>(pages[1] + pages[2]) : -1;
 }
 
 // One download run: a package server that is also the download service (as
@@ -141,6 +157,7 @@ TEST_F(Download, ServiceAnswerIsDownloadedPlacedAndStamped) {
     ASSERT_EQ(stat((dest / "dict.zip").c_str(), &st), 0);  // before reading it, which moves its access time
     EXPECT_EQ(st.st_mtime, kLastModified + 14400);
     EXPECT_EQ(st.st_atime, kLastModified + 14400);
+    EXPECT_LE(UnwrittenPages(dest / "dict.zip"), 0) << "named before its data were on the disk";
     EXPECT_EQ(ReadFile(dest / "dict.zip"), body);
     EXPECT_FALSE(Exists(tmp / "dict.zip")) << "the temporary file was moved, not copied";
     ASSERT_FALSE(posts.empty());
