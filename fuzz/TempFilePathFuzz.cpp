@@ -1,8 +1,8 @@
 // The temporary path for any temporary folder and destination: the folder
 // (TMPDIR, else /tmp, ending in a slash) followed by the destination's last
 // path component, or by a hidden name of its own when the folder is the
-// destination's, never the destination itself; shorter than a path buffer,
-// or empty when that does not fit.
+// destination's, never the destination itself; within the platform's path
+// and name limits, or empty when it is not.
 //
 // Input: a byte that says whether TMPDIR is set, the folder up to the first
 // line feed, then the destination.
@@ -55,11 +55,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string name = beside ? "." + last + ".part" : last;
     const CStringA path = MakeTempFilePath(dest);
     if (path.empty()) {
-        // Only a folder and name too long together for a path buffer give nothing.
-        FUZZ_CHECK(folder.size() + name.size() >= MAX_PATH);
+        // Only a path or a name the platform cannot take gives nothing.
+        FUZZ_CHECK(folder.size() + name.size() >= MAX_TEMP_PATH || name.size() > MAX_TEMP_NAME);
         return 0;
     }
-    FUZZ_CHECK(path.size() < MAX_PATH);
+    FUZZ_CHECK(path.size() < MAX_TEMP_PATH && name.size() <= MAX_TEMP_NAME);
     FUZZ_CHECK(path == folder + name);
     FUZZ_CHECK(last.empty() || path != dest);  // a destination ending in a slash is a folder
     // Elsewhere the destination's folder plays no part.

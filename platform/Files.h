@@ -2,6 +2,7 @@
 // File calls of the system, on POSIX: the temporary folder, file size, moving
 // and stamping a file, and creating the temporary file.
 #include <atomic>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -16,6 +17,11 @@ typedef void* HANDLE;
 #define OPEN_EXISTING 3u
 #define FILE_FLAG_SEQUENTIAL_SCAN 0x08000000u
 #define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000u
+
+// The longest temporary file path, terminator included, and the longest file
+// name in it: the platform's own limits (on Windows, MAX_PATH for the path).
+#define MAX_TEMP_PATH PATH_MAX
+#define MAX_TEMP_NAME NAME_MAX
 
 // $TMPDIR when set and not empty, else /tmp, always ending in '/'.
 // Returns the length written without the terminator; when the buffer is too

@@ -42,9 +42,9 @@ CStringA FolderOf(const CStringA& path, size_t slash) {
 }  // namespace
 
 CStringA MakeTempFilePath(const CStringA& destPath) {
-    char folder[MAX_PATH] = {};
-    DWORD length = GetTempPathA(MAX_PATH, folder);
-    if (length == 0 || length >= MAX_PATH) return CStringA();
+    char folder[MAX_TEMP_PATH] = {};
+    DWORD length = GetTempPathA(MAX_TEMP_PATH, folder);
+    if (length == 0 || length >= MAX_TEMP_PATH) return CStringA();
     size_t slash = destPath.rfind('/');
     CStringA name = slash == CStringA::npos ? destPath : destPath.substr(slash + 1);
     // Beside its destination the file gets a name of its own, so that nothing
@@ -53,7 +53,7 @@ CStringA MakeTempFilePath(const CStringA& destPath) {
     CStringA tempFolder(folder, length);
     if (!name.empty() && (tempFolder + name == destPath || IsSameFileA(folder, FolderOf(destPath, slash).c_str())))
         name = "." + name + ".part";
-    if (length + name.size() >= MAX_PATH) return CStringA();
+    if (name.size() > MAX_TEMP_NAME || length + name.size() >= MAX_TEMP_PATH) return CStringA();
     return tempFolder + name;
 }
 

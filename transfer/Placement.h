@@ -7,7 +7,7 @@
 
 // The temporary folder followed by the destination's file name, or by a
 // hidden name of its own when that folder is the destination's; empty when
-// that does not fit a path buffer (the attempt then fails).
+// the platform cannot take that path or name (the attempt then fails).
 CStringA MakeTempFilePath(const CStringA& destPath);
 
 // The temporary file of one attempt, kept open and locked from the end of its

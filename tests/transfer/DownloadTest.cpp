@@ -529,7 +529,8 @@ TEST_P(ForeignDestination, IsWrittenAndPlacedUnderExactlyItsBytes) {
 INSTANTIATE_TEST_SUITE_P(Names, ForeignDestination,
                          testing::Values(ForeignName{"Latin1UnderUtf8", "C.UTF-8", "caf\xE9.zip"},
                                          ForeignName{"Utf8CutOffUnderUtf8", "C.UTF-8", "\xE8\xAF.zip"},
-                                         ForeignName{"BytesGbkLacksUnderGbk", "zh_CN.GBK", "\xB4\xCA\xFF.zip"}),
+                                         ForeignName{"BytesGbkLacksUnderGbk", "zh_CN.GBK", "\xB4\xCA\xFF.zip"},
+                                         ForeignName{"Name244BytesLong", "C.UTF-8", std::string(240, 'n') + ".zip"}),
                          [](const testing::TestParamInfo<ForeignName>& p) { return std::string(p.param.name); });
 
 TEST(Placement, TemporaryPathIsTheTemporaryFolderAndTheFileName) {
