@@ -272,7 +272,8 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void* /*security*/, D
     }
     // Never waiting on a FIFO; with FILE_FLAG_OPEN_REPARSE_POINT a link is
     // not followed (and, not being a file, not opened).
-    const int shared = O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (flags & FILE_FLAG_OPEN_REPARSE_POINT ? O_NOFOLLOW : 0);
+    const int shared =
+        O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (flags & FILE_FLAG_OPEN_REPARSE_POINT ? O_NOFOLLOW : 0);
     struct stat info {};
     FileDescriptor fd(share == 0 ? OpenAlone(path, O_RDONLY, info) : open(path, shared));
     if (!fd.valid() || (share != 0 && fstat(fd.get(), &info) != 0)) return INVALID_HANDLE_VALUE;
@@ -321,7 +322,7 @@ BOOL DeleteFileA(LPCSTR path) {
 }
 
 intptr_t _get_osfhandle(int fd) {
-    return fd < 0 ? reinterpret_cast<intptr_t>(INVALID_HANDLE_VALUE) : reinterpret_cast<intptr_t>(HandleOfDescriptor(fd));
+    return reinterpret_cast<intptr_t>(fd < 0 ? INVALID_HANDLE_VALUE : HandleOfDescriptor(fd));
 }
 
 BOOL CloseHandle(HANDLE handle) {

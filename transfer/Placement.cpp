@@ -26,8 +26,9 @@ bool HoldsTheSameBytes(HANDLE package, int64_t size, const CStringA& destPath) {
     for (int64_t at = 0; at < size;) {
         OVERLAPPED where{0, 0, static_cast<DWORD>(at), static_cast<DWORD>(at >> 32), nullptr};
         DWORD want = static_cast<DWORD>(std::min<int64_t>(kCompareBlock, size - at)), got = 0, gotTheirs = 0;
-        if (!ReadFile(package, ours.get(), want, &got, &where) || !ReadFile(dest, theirs.get(), want, &gotTheirs, &where) ||
-            got != want || gotTheirs != want || std::memcmp(ours.get(), theirs.get(), want) != 0)
+        if (!ReadFile(package, ours.get(), want, &got, &where) || got != want ||
+            !ReadFile(dest, theirs.get(), want, &gotTheirs, &where) || gotTheirs != want ||
+            std::memcmp(ours.get(), theirs.get(), want) != 0)
             return false;
         at += want;
     }

@@ -296,7 +296,7 @@ TEST_P(ExistingDestination, IsNeverReplaced) {
 INSTANTIATE_TEST_SUITE_P(
     Kinds, ExistingDestination,
     testing::Values(
-        AtDestination{"OtherPackage", [](const std::string& p, const std::string&) { return WriteAt(p, "old"); }, false},
+        AtDestination{"OtherFile", [](const std::string& p, const std::string&) { return WriteAt(p, "old"); }, false},
         AtDestination{"SameSizeOtherBytes",
                       [](const std::string& p, const std::string&) { return WriteAt(p, Pattern(2999) + "?"); }, false},
         AtDestination{"SamePackage", [](const std::string& p, const std::string&) { return WriteAt(p, Pattern(3000)); },
