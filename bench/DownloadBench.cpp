@@ -2,7 +2,8 @@
 // live dialog, placement) against the curl command-line tool, from the same
 // server in alternating pairs; CPU time of both, the program's peak memory
 // for a small and a large package, the bar's repaints and the interface
-// thread's CPU time. scripts/bench.sh serves the packages from nginx.
+// thread's CPU time, and what the placement's flush of the package to the
+// disk costs. scripts/bench.sh serves the packages from nginx.
 //
 //   download_bench <package URL> <its size in MiB> <1 MiB package URL> [pairs, default 7] [folder, default /tmp]
 //
@@ -29,6 +30,7 @@
 #include "bench/Spawn.h"
 #include "framework/Gdi.h"
 #include "framework/Thread.h"
+#include "platform/Files.h"
 #include "tests/support/LoopbackServer.h"
 #include "tests/support/TempDir.h"
 #include "ui/DAzOredavedidEzi.h"
@@ -168,6 +170,26 @@ struct Packages {
     double largeMiB = 0;
 };
 
+// The placement's flush, alone: a package of `mib` MiB written as the
+// transfer writes it (64 KiB at a time, into the page cache), then put on
+// the disk as the placement does before it gives the name. -1 on failure.
+double FlushSeconds(const testsupport::TempDir& dir, double mib) {
+    const std::string path = dir / "flush.bin";
+    FileStream file(fopen_nofollow(path.c_str(), "wb"));
+    if (!file) return -1;
+    const std::vector<char> block(size_t{64} << 10, 'p');
+    bool written = true;
+    for (double bytes = 0; written && bytes < mib * 1024 * 1024; bytes += static_cast<double>(block.size()))
+        written = std::fwrite(block.data(), 1, block.size(), file.get()) == block.size();
+    written = written && std::fflush(file.get()) == 0;
+    const Clock::time_point start = Clock::now();
+    const bool flushed = written && FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(fileno(file.get()))));
+    const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+    file.reset();
+    unlink(path.c_str());
+    return flushed ? seconds : -1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -241,6 +263,10 @@ int main(int argc, char** argv) {
                 mib / Median(programSeconds), Median(programSeconds), Median(programCpu) / gib, Median(programWall));
     std::printf("curl:    %.1f MiB/s (%.3f s transfer), %.3f CPU s per GiB, %.3f s whole process\n",
                 mib / Median(curlSeconds), Median(curlSeconds), Median(curlCpu) / gib, Median(curlWall));
+    std::vector<double> flushes;
+    for (int i = 0; i < 3; ++i) flushes.push_back(FlushSeconds(dir, mib));
+    std::printf("placement's flush to disk: %.3f s for the %.0f MiB package (median of 3), beside %.3f s transfer\n",
+                Median(flushes), mib, Median(programSeconds));
     std::printf("throughput program/curl: %.3f (median of the pairs' ratios; goal >= 1.0)\n", Median(ratios));
     std::printf("progress posts: %ld; bar: %ld repaints for a bar %ld px wide\n", largeRun.posts, largeRun.paints,
                 largeRun.barWidth);

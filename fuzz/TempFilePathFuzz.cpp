@@ -1,6 +1,8 @@
 // The temporary path for any temporary folder and destination: the folder
 // (TMPDIR, else /tmp, ending in a slash) followed by the destination's last
-// path component, shorter than a path buffer, or empty when that does not fit.
+// path component, or by a hidden name of its own when the folder is the
+// destination's, never the destination itself; within the platform's path
+// and name limits, or empty when it is not.
 //
 // Input: a byte that says whether TMPDIR is set, the folder up to the first
 // line feed, then the destination.
@@ -10,6 +12,7 @@
 #include <string>
 
 #include "fuzz/Check.h"
+#include "platform/Files.h"
 #include "transfer/Placement.h"
 
 namespace {
@@ -25,8 +28,9 @@ std::string LastComponent(const std::string& path) {
     return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-bool EndsWith(const std::string& s, const std::string& tail) {
-    return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+std::string FolderOf(const std::string& path) {
+    const size_t slash = path.find_last_of('/');
+    return slash == std::string::npos ? "." : slash == 0 ? "/" : path.substr(0, slash);
 }
 
 }  // namespace
@@ -45,19 +49,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         unsetenv("TMPDIR");
 
     const std::string folder = TempFolder(set, tmpdir);
+    const std::string last = LastComponent(dest);
+    const bool beside =
+        !last.empty() && (folder + last == dest || IsSameFileA(folder.c_str(), FolderOf(dest).c_str()));
+    const std::string name = beside ? "." + last + ".part" : last;
     const CStringA path = MakeTempFilePath(dest);
     if (path.empty()) {
-        // Only a folder and name too long together for a path buffer give nothing.
-        FUZZ_CHECK(folder.size() + LastComponent(dest).size() >= MAX_PATH);
+        // Only a path or a name the platform cannot take gives nothing.
+        FUZZ_CHECK(folder.size() + name.size() >= MAX_TEMP_PATH || name.size() > MAX_TEMP_NAME);
         return 0;
     }
-    FUZZ_CHECK(path.size() < MAX_PATH);
-    FUZZ_CHECK(path.compare(0, folder.size(), folder) == 0);
-    const std::string name = path.substr(folder.size());
-    FUZZ_CHECK(name.find('/') == std::string::npos);
-    FUZZ_CHECK(EndsWith(dest, name));
-    FUZZ_CHECK(name.size() == dest.size() || dest[dest.size() - name.size() - 1] == '/');
-    // The destination's folder plays no part.
-    FUZZ_CHECK(MakeTempFilePath("/elsewhere/" + name) == path);
+    FUZZ_CHECK(path.size() < MAX_TEMP_PATH && name.size() <= MAX_TEMP_NAME);
+    FUZZ_CHECK(path == folder + name);
+    FUZZ_CHECK(last.empty() || path != dest);  // a destination ending in a slash is a folder
+    // Elsewhere the destination's folder plays no part.
+    const std::string elsewhere = folder == "/elsewhere/" ? "/other/" : "/elsewhere/";
+    FUZZ_CHECK(beside || MakeTempFilePath(elsewhere + last) == path);
     return 0;
 }

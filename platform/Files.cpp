@@ -259,18 +259,28 @@ DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer) {
     return length;
 }
 
+BOOL IsSameFileA(LPCSTR a, LPCSTR b) {
+    struct stat first {}, second{};
+    return a && b && stat(a, &first) == 0 && stat(b, &second) == 0 && SameFile(first, second) ? TRUE : FALSE;
+}
+
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void* /*security*/, DWORD disposition, DWORD flags,
                    HANDLE /*templateFile*/) {
     if (!path || disposition != OPEN_EXISTING || (access & ~GENERIC_READ) != 0) {
         errno = EINVAL;
         return INVALID_HANDLE_VALUE;
     }
+    // Never waiting on a FIFO; with FILE_FLAG_OPEN_REPARSE_POINT a link is
+    // not followed (and, not being a file, not opened).
+    const int shared =
+        O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY | (flags & FILE_FLAG_OPEN_REPARSE_POINT ? O_NOFOLLOW : 0);
     struct stat info {};
-    FileDescriptor fd(share == 0 ? OpenAlone(path, O_RDONLY, info) : open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    FileDescriptor fd(share == 0 ? OpenAlone(path, O_RDONLY, info) : open(path, shared));
     if (!fd.valid() || (share != 0 && fstat(fd.get(), &info) != 0)) return INVALID_HANDLE_VALUE;
-    // A folder is not a file to the system; callers count on that to tell them apart.
-    if (S_ISDIR(info.st_mode)) {
-        errno = EISDIR;
+    // Only a regular file is a file to the system; callers count on a folder
+    // failing to tell them apart.
+    if (!S_ISREG(info.st_mode)) {
+        errno = S_ISDIR(info.st_mode) ? EISDIR : EINVAL;
         return INVALID_HANDLE_VALUE;
     }
     if (flags & FILE_FLAG_SEQUENTIAL_SCAN) posix_fadvise(fd.get(), 0, 0, POSIX_FADV_SEQUENTIAL);
@@ -286,6 +296,33 @@ BOOL GetFileSizeEx(HANDLE file, int64_t* size) {
     }
     *size = static_cast<int64_t>(info.st_size);
     return TRUE;
+}
+
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, DWORD* read, OVERLAPPED* at) {
+    const int fd = DescriptorOfHandle(file);
+    if (fd < 0 || !buffer || !read || !at) {
+        errno = EBADF;
+        return FALSE;
+    }
+    const off_t offset = static_cast<off_t>((uint64_t{at->OffsetHigh} << 32) | at->Offset);
+    ssize_t n;
+    do n = pread(fd, buffer, toRead, offset);
+    while (n < 0 && errno == EINTR);
+    *read = n < 0 ? 0 : static_cast<DWORD>(n);
+    return n < 0 ? FALSE : TRUE;
+}
+
+BOOL FlushFileBuffers(HANDLE file) {
+    const int fd = DescriptorOfHandle(file);
+    return fd >= 0 && fsync(fd) == 0 ? TRUE : FALSE;
+}
+
+BOOL DeleteFileA(LPCSTR path) {
+    return path && unlink(path) == 0 ? TRUE : FALSE;
+}
+
+intptr_t _get_osfhandle(int fd) {
+    return reinterpret_cast<intptr_t>(fd < 0 ? INVALID_HANDLE_VALUE : HandleOfDescriptor(fd));
 }
 
 BOOL CloseHandle(HANDLE handle) {
@@ -345,7 +382,8 @@ FILE* fopen_nofollow(const char* path, const char* mode) {
         return nullptr;
     }
     struct stat held {};
-    FileDescriptor fd(OpenAlone(path, O_WRONLY | O_CREAT, held));
+    // Readable too: the placement compares it with what a destination holds.
+    FileDescriptor fd(OpenAlone(path, O_RDWR | O_CREAT, held));
     // Emptied only now that this run alone holds it, and only when it holds
     // something: ext4 takes the emptying of a file for a rewrite in place and
     // writes the whole package out to the disk when it is closed.

@@ -2,6 +2,7 @@
 // File calls of the system, on POSIX: the temporary folder, file size, moving
 // and stamping a file, and creating the temporary file.
 #include <atomic>
+#include <climits>
 #include <cstdint>
 #include <cstdio>
 #include <memory>
@@ -15,6 +16,12 @@ typedef void* HANDLE;
 #define FILE_SHARE_READ 0x00000001u
 #define OPEN_EXISTING 3u
 #define FILE_FLAG_SEQUENTIAL_SCAN 0x08000000u
+#define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000u
+
+// The longest temporary file path, terminator included, and the longest file
+// name in it: the platform's own limits (on Windows, MAX_PATH for the path).
+#define MAX_TEMP_PATH PATH_MAX
+#define MAX_TEMP_NAME NAME_MAX
 
 // $TMPDIR when set and not empty, else /tmp, always ending in '/'.
 // Returns the length written without the terminator; when the buffer is too
@@ -22,13 +29,34 @@ typedef void* HANDLE;
 // 0 when the folder does not fit the platform's path limit.
 DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer);
 
-// Opens an existing file for reading (the only use the system has for it).
+// True when both paths name one existing file or folder, however spelled
+// (the same device and file number; links are followed, as an open does).
+BOOL IsSameFileA(LPCSTR a, LPCSTR b);
+
+// Opens an existing regular file for reading (the only use the system has
+// for it), never waiting on a FIFO.
 // With no sharing (share 0) it opens as fopen_nofollow opens the temporary
 // file, held against every other such open until closed; while another
 // holds it, it fails with EWOULDBLOCK (the sharing violation).
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void* security, DWORD disposition, DWORD flags,
                    HANDLE templateFile);
 BOOL GetFileSizeEx(HANDLE file, int64_t* size);
+struct OVERLAPPED {
+    uintptr_t Internal;
+    uintptr_t InternalHigh;
+    DWORD Offset;
+    DWORD OffsetHigh;
+    HANDLE hEvent;
+};
+// Reads up to toRead bytes from the offset in *at (the only way the system
+// reads); *read is 0 at the end of the file.
+BOOL ReadFile(HANDLE file, LPVOID buffer, DWORD toRead, DWORD* read, OVERLAPPED* at);
+// The file's data and size on the disk before this returns.
+BOOL FlushFileBuffers(HANDLE file);
+BOOL DeleteFileA(LPCSTR path);
+// The handle of a C runtime descriptor, owned by it (not to be closed);
+// INVALID_HANDLE_VALUE for none.
+intptr_t _get_osfhandle(int fd);
 BOOL CloseHandle(HANDLE handle);
 
 // Owns one handle from CreateFileA and closes it (as ATL's CHandle).

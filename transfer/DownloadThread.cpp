@@ -21,6 +21,7 @@ bool Transfer(TransferRequest& request, DAzOredavedidEzi* dlg) {
 
 UINT DownloadThreadProc(LPVOID pParam) {
     auto* dlg = static_cast<DAzOredavedidEzi*>(pParam);
+    TempFileHold hold;  // the temporary file, from its transfer until it is placed
     std::wstring url = CA2W(dlg->m_strUrl);
     std::wstring localPath = CA2W(MakeTempFilePath(dlg->m_strDestPath));
     TransferRequest request{url.c_str(), localPath.c_str(), nullptr};

@@ -5,6 +5,7 @@
 
 #include "platform/CodePage.h"
 #include "platform/Files.h"
+#include "transfer/Placement.h"
 #include "transfer/Progress.h"
 
 namespace {
@@ -88,6 +89,9 @@ int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* p
     // take them (a full disk) holds no whole package.
     if (std::fflush(file.get()) != 0 && result == CURLE_OK) result = CURLE_WRITE_ERROR;
     StampWithServerTime(handle, file.get());
+    // A whole package stays open and locked in the worker's hold until it is placed.
+    TempFileHold* hold = TempFileHold::OfThisThread();
+    if (hold && result == CURLE_OK) hold->Keep(std::move(file), localPath);
     file.reset();
     headers.reset();
     return result;

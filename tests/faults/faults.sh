@@ -73,7 +73,7 @@ others() {
   (
     shopt -s nullglob dotglob
     for f in "$1"/*; do
-      [ "$f" = "$dest" ] || [ "$f" = "$(temp_path)" ] || echo "$(show "$f") ($(describe "$f"))"
+      [ "$f" = "$dest" ] || [ "$f" -ef "$dest" ] || [ "$f" = "$(temp_path)" ] || echo "$(show "$f") ($(describe "$f"))"
     done
   )
 }
@@ -515,6 +515,28 @@ case $case in
     run
     window 词典下载 >/dev/null || fail "no download dialog: the start waits on a settings file"
     expect_done
+    ;;
+  tmp_is_dest_folder)
+    # The temporary folder is the destination's own, spelled otherwise: the
+    # temporary file there has a name of its own, gone once it is placed.
+    program_tmp=$dicts/../dicts
+    temp_path() { echo "$work/(a name of its own)"; }
+    server 16 0
+    run
+    expect_done
+    nothing_else_in_destination_folder
+    ;;
+  dest_identical)
+    # Placed before and never registered: the destination holds the package
+    # already. It counts as placed, untouched, and the install step follows.
+    server 16 0
+    cp "${packages[0]}" "$dest"
+    planted_dest=$(fingerprint "$dest")
+    run
+    # The destination looks placed from the start: first the transfer ends.
+    within 30 grep -q "GET /packages/dict.zip " "$work/nginx/access.log" || fail "the package was not fetched"
+    expect_done
+    nothing_else_in_destination_folder
     ;;
   latin1_name)
     # A name in bytes the locale's encoding cannot read: placed under exactly

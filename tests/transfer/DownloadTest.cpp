@@ -2,8 +2,11 @@
 // from a loopback package server, the progress posts and the placement.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <QWidget>
@@ -52,6 +55,19 @@ END_MESSAGE_MAP()
 
 bool Exists(const std::string& path) {
     return access(path.c_str(), F_OK) == 0;
+}
+
+// Pages of the file at path that are not on the disk yet (dirty or being
+// written); -1 where the kernel cannot tell, or in memory (tmpfs) they never are.
+long UnwrittenPages(const std::string& path) {
+    struct statfs fs {};
+    if (statfs(path.c_str(), &fs) != 0 || fs.f_type == 0x01021994 /* tmpfs */) return -1;
+    uint64_t range[2] = {0, 0};  // offset, length: the whole file
+    uint64_t pages[5] = {};      // cached, dirty, writeback, evicted, recently evicted
+    const int fd = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const long rc = fd < 0 ? -1 : syscall(451 /* cachestat */, fd, range, pages, 0);
+    if (fd >= 0) close(fd);
+    return rc == 0 ? static_cast<long>(pages[1] + pages[2]) : -1;
 }
 
 // One download run: a package server that is also the download service (as
@@ -141,6 +157,7 @@ TEST_F(Download, ServiceAnswerIsDownloadedPlacedAndStamped) {
     ASSERT_EQ(stat((dest / "dict.zip").c_str(), &st), 0);  // before reading it, which moves its access time
     EXPECT_EQ(st.st_mtime, kLastModified + 14400);
     EXPECT_EQ(st.st_atime, kLastModified + 14400);
+    EXPECT_LE(UnwrittenPages(dest / "dict.zip"), 0) << "named before its data were on the disk";
     EXPECT_EQ(ReadFile(dest / "dict.zip"), body);
     EXPECT_FALSE(Exists(tmp / "dict.zip")) << "the temporary file was moved, not copied";
     ASSERT_FALSE(posts.empty());
@@ -244,14 +261,54 @@ INSTANTIATE_TEST_SUITE_P(Statuses, AnswerOtherThan2xx,
                                          ServerAnswer{301, "Moved Permanently", 5000},
                                          ServerAnswer{302, "Found", 5000}));
 
-TEST_F(Download, ExistingDestinationIsNeverReplaced) {
-    { std::ofstream(dest / "dict.zip") << "old dictionary"; }
-    ServePackage(Reply{.body = Pattern(3000)});
-    Run(dest / "dict.zip", [this](RecordingDialog&) { ExitOnError(); });
-    EXPECT_EQ(errors, 1);
-    EXPECT_EQ(ReadFile(dest / "dict.zip"), "old dictionary");
-    EXPECT_EQ(ReadFile(tmp / "dict.zip"), Pattern(3000));
+// What may lie at the destination already: only exactly the package counts
+// as placed, and nothing there is ever replaced.
+struct AtDestination {
+    const char* name;
+    bool (*plant)(const std::string& path, const std::string& elsewhere);
+    bool placed;
+};
+
+bool WriteAt(const std::string& path, const std::string& content) {
+    return static_cast<bool>(std::ofstream(path, std::ios::binary) << content);
 }
+
+class ExistingDestination : public Download, public testing::WithParamInterface<AtDestination> {};
+
+TEST_P(ExistingDestination, IsNeverReplaced) {
+    const std::string at = dest / "dict.zip";
+    ASSERT_TRUE(GetParam().plant(at, dest / "elsewhere.zip"));
+    auto identity = [&at] {
+        struct stat st {};
+        return lstat(at.c_str(), &st) == 0 ? st.st_ino : 0;
+    };
+    const std::string before = Fingerprint(at);
+    const ino_t inode = identity();
+    ServePackage(Reply{.body = Pattern(3000)});
+    Run(at, [this](RecordingDialog& dlg) { ExitOnErrorOrLeave(dlg); });
+    EXPECT_EQ(errors, GetParam().placed ? 0 : 1);
+    EXPECT_EQ(button, GetParam().placed ? "完成" : "");
+    EXPECT_EQ(Fingerprint(at), before);
+    EXPECT_EQ(identity(), inode) << "replaced";
+    EXPECT_EQ(ReadFile(tmp / "dict.zip"), GetParam().placed ? "" : Pattern(3000));
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Kinds, ExistingDestination,
+    testing::Values(
+        AtDestination{"OtherFile", [](const std::string& p, const std::string&) { return WriteAt(p, "old"); }, false},
+        AtDestination{"SameSizeOtherBytes",
+                      [](const std::string& p, const std::string&) { return WriteAt(p, Pattern(2999) + "?"); }, false},
+        AtDestination{"SamePackage", [](const std::string& p, const std::string&) { return WriteAt(p, Pattern(3000)); },
+                      true},
+        AtDestination{"LinkToTheSamePackage",
+                      [](const std::string& p, const std::string& e) {
+                          return WriteAt(e, Pattern(3000)) && symlink(e.c_str(), p.c_str()) == 0;
+                      },
+                      false},
+        AtDestination{"Fifo", [](const std::string& p, const std::string&) { return mkfifo(p.c_str(), 0600) == 0; },
+                      false}),
+    [](const auto& p) { return std::string(p.param.name); });
 
 TEST_F(Download, WithoutContentLengthEveryPostIs100) {
     ServePackage(Reply{.body = Pattern(200000), .length = Reply::Length::None});
@@ -362,6 +419,36 @@ TEST_F(Download, SecondRunForTheSameNameIsTurnedAwayWhileTheFirstWrites) {
     EXPECT_TRUE(ReadFile(dest / "dict.zip") == Pattern(size)) << "the first run placed a package not its own";
 }
 
+// A transferred package is held until it is placed: a second run for the
+// same name that comes in between is turned away, and the placement lets go
+// of it whether it places it or not. Run while the dialog shows its error.
+TEST_F(Download, TransferredFileIsHeldUntilThePlacementEnds) {
+    server.SetHandler([](const HttpRequest& request, HttpConnection& conn) {
+        const bool service = request.target.find("dict.php") != std::string::npos;  // names nothing to fetch
+        SendReply(conn, {.body = service ? "http://127.0.0.1:9/x" : Pattern(request.target == "/small" ? 1000 : 5000)});
+    });
+    const std::string temp = tmp / "dict.zip", placed = dest / "dict.zip";
+    Run(dest / "unused", [&](RecordingDialog& dlg) {
+        WhenShown("错误", [&](QWidget* w) {
+            for (std::string target : {"/large", "/small"}) {
+                TempFileHold hold;
+                CurlEasy handle(curl_easy_init());
+                EXPECT_EQ(DownloadToFile(handle.get(), (server.BaseUrl() + target).c_str(), temp.c_str(), &dlg), 0);
+                errno = 0;
+                EXPECT_FALSE(FileStream(fopen_nofollow(temp.c_str(), "wb"))) << "opened again before the placement";
+                EXPECT_EQ(errno, EWOULDBLOCK);
+                const bool large = target == "/large";
+                EXPECT_EQ(VerifyAndMoveDownload(temp, placed), large);
+                EXPECT_TRUE(ReadFile(large ? placed : temp) == Pattern(large ? 5000 : 1000)) << "not its own package";
+                CHandle again(CreateFileA((large ? placed : temp).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0,
+                                          nullptr));
+                EXPECT_NE(again, INVALID_HANDLE_VALUE) << "still held once the placement has ended";
+            }
+            PressKey(w, Qt::Key_Escape);
+        });
+    });
+}
+
 TEST_F(Download, DestinationEndingInASlashCannotBeWritten) {
     ServePackage(Reply{.body = Pattern(5000)});
     Run(dest.Path() + "/", [this](RecordingDialog&) { ExitOnError(); });
@@ -442,7 +529,8 @@ TEST_P(ForeignDestination, IsWrittenAndPlacedUnderExactlyItsBytes) {
 INSTANTIATE_TEST_SUITE_P(Names, ForeignDestination,
                          testing::Values(ForeignName{"Latin1UnderUtf8", "C.UTF-8", "caf\xE9.zip"},
                                          ForeignName{"Utf8CutOffUnderUtf8", "C.UTF-8", "\xE8\xAF.zip"},
-                                         ForeignName{"BytesGbkLacksUnderGbk", "zh_CN.GBK", "\xB4\xCA\xFF.zip"}),
+                                         ForeignName{"BytesGbkLacksUnderGbk", "zh_CN.GBK", "\xB4\xCA\xFF.zip"},
+                                         ForeignName{"Name244BytesLong", "C.UTF-8", std::string(240, 'n') + ".zip"}),
                          [](const testing::TestParamInfo<ForeignName>& p) { return std::string(p.param.name); });
 
 TEST(Placement, TemporaryPathIsTheTemporaryFolderAndTheFileName) {
@@ -452,6 +540,7 @@ TEST(Placement, TemporaryPathIsTheTemporaryFolderAndTheFileName) {
     EXPECT_EQ(MakeTempFilePath("/home/u/dicts/"), "/var/tmp/");
     EXPECT_EQ(MakeTempFilePath("C:\\dicts\\a.zip"), "/var/tmp/C:\\dicts\\a.zip") << "a backslash is ordinary";
     EXPECT_EQ(MakeTempFilePath("/x/a.zip"), MakeTempFilePath("/y/a.zip"));
+    EXPECT_EQ(MakeTempFilePath("/var/./tmp/a.zip"), "/var/tmp/.a.zip.part") << "beside it: never its own name";
     EXPECT_EQ(MakeTempFilePath("/x/" + std::string(300, 'n')), "") << "too long for the path buffer";
     unsetenv("TMPDIR");
 }
