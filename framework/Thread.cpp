@@ -21,13 +21,11 @@ void ThreadEnded() {
     --g_running;
     g_ended.notify_all();
 }
-std::atomic<DWORD> g_nextId{1};
 }  // namespace
 
 CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int, UINT, DWORD, LPSECURITY_ATTRIBUTES) {
     if (!pfnThreadProc) return nullptr;
     auto thread = std::make_unique<CWinThread>();
-    thread->m_nThreadID = g_nextId++;
     CWinThread* handle = thread.get();
     ++g_running;  // counted before it starts, so no caller sees it missing
     try {

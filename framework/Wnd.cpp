@@ -50,10 +50,6 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
     return SendMessageW(GetSafeHwnd(), message, wParam, lParam);
 }
 
-BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return PostMessageW(GetSafeHwnd(), message, wParam, lParam);
-}
-
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (OnWndMsg(message, wParam, lParam, &result)) return result;
@@ -80,10 +76,6 @@ CString AfxGetWindowText(HWND hWnd) {
         static_cast<size_t>(SendMessageW(hWnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
     buffer.resize(std::min(copied, length));
     return CString(buffer);
-}
-
-void CWnd::GetWindowText(CString& text) const {
-    text = AfxGetWindowText(GetSafeHwnd());
 }
 
 // Runs f with the window's widget on the interface thread and answers its result.

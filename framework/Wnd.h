@@ -30,10 +30,8 @@ public:
     operator HWND() const { return m_hWnd.load(); }
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
 
     void SetWindowText(LPCWSTR text);
-    void GetWindowText(CString& text) const;
     BOOL ShowWindow(int nCmdShow);
     BOOL EnableWindow(BOOL bEnable = TRUE);
     BOOL IsIconic() const;
@@ -68,12 +66,6 @@ protected:
 
 LRESULT SendMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-inline LRESULT SendMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
-    return SendMessageW(h, m, w, l);
-}
-inline BOOL PostMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
-    return PostMessageW(h, m, w, l);
-}
 BOOL IsWindow(HWND hWnd);
 // The window's text as WM_GETTEXT answers it, whatever its length.
 CString AfxGetWindowText(HWND hWnd);
