@@ -38,7 +38,7 @@ BOOL CDeRavizizivuApp::InitInstance() {
     PreparePlatform(*this);
 
     std::vector<CStringA> values;
-    if (SplitCommandLine(GetCommandLineA(), values) != 0) return FALSE;
+    if (SplitCommandLine(GetCommandLineA(), values) != SPLIT_OK) return FALSE;
     DownloadRequest request{values[0], values[1], values[2], values[3], ParseCaptureFlag(values[4])};
     m_nCaptureAllowed = request.captureAllowed;
 
