@@ -6,6 +6,9 @@
 #include <QThread>
 #include <QWindow>
 
+#include <algorithm>
+#include <cwchar>
+
 #include "WndWidget.h"
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
@@ -63,6 +66,15 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CWnd::Default() {
     return AfxDefaultOfCurrentMessage(this);
+}
+
+LRESULT AfxAnswerGetText(const CString& text, WPARAM wParam, LPARAM lParam) {
+    auto* buffer = reinterpret_cast<wchar_t*>(lParam);
+    if (!buffer || wParam == 0) return 0;
+    size_t n = std::min<size_t>(text.size(), wParam - 1);
+    std::wmemcpy(buffer, text.data(), n);
+    buffer[n] = L'\0';
+    return static_cast<LRESULT>(n);
 }
 
 void CWnd::SetWindowText(LPCWSTR text) {

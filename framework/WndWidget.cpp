@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPainter>
 
-#include <cwchar>
 #include <mutex>
 #include <unordered_map>
 
@@ -122,15 +121,8 @@ LRESULT WndCore::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_GETTEXTLENGTH:
             return TextOf(m_pSelf).toStdWString().size();
-        case WM_GETTEXT: {
-            auto* buffer = reinterpret_cast<wchar_t*>(lParam);
-            if (!buffer || wParam == 0) return 0;
-            std::wstring text = TextOf(m_pSelf).toStdWString();
-            size_t n = std::min<size_t>(text.size(), wParam - 1);
-            std::wmemcpy(buffer, text.data(), n);
-            buffer[n] = L'\0';
-            return static_cast<LRESULT>(n);
-        }
+        case WM_GETTEXT:
+            return AfxAnswerGetText(TextOf(m_pSelf).toStdWString(), wParam, lParam);
         case BM_GETCHECK: {
             auto* button = qobject_cast<QAbstractButton*>(m_pSelf);
             return button && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
