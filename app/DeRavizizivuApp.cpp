@@ -3,6 +3,7 @@
 #include "app/DownloadRequest.h"
 #include "app/Language.h"
 #include "framework/MsgBox.h"
+#include "install/CaptureAllowed.h"
 #include "platform/Com.h"
 #include "platform/CommandLine.h"
 #include "res/resource.h"
@@ -16,6 +17,11 @@ CDeRavizizivuApp::CDeRavizizivuApp() : m_nCaptureAllowed(0) {}
 
 CDeRavizizivuApp::~CDeRavizizivuApp() {
     CoUninitialize();
+}
+
+int32_t CaptureAllowed() {
+    auto* app = static_cast<CDeRavizizivuApp*>(AfxGetApp());
+    return app ? app->m_nCaptureAllowed : 0;
 }
 
 static void PreparePlatform(CWinApp& app) {
@@ -32,7 +38,7 @@ BOOL CDeRavizizivuApp::InitInstance() {
     PreparePlatform(*this);
 
     std::vector<CStringA> values;
-    if (SplitCommandLine(GetCommandLineA(), values) != 0) return FALSE;
+    if (SplitCommandLine(GetCommandLineA(), values) != SPLIT_OK) return FALSE;
     DownloadRequest request{values[0], values[1], values[2], values[3], ParseCaptureFlag(values[4])};
     m_nCaptureAllowed = request.captureAllowed;
 

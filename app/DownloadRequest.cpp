@@ -23,7 +23,7 @@ int CountSeparators(const CStringA& commandLine) {
 }  // namespace
 
 int SplitCommandLine(const CStringA& commandLine, std::vector<CStringA>& values) {
-    if (CountSeparators(commandLine) != 5) return -1;
+    if (CountSeparators(commandLine) != 5) return SPLIT_NOT_FIVE_SEPARATORS;
     values.reserve(5);
     // Whatever stands before the first separator is the program's own path.
     for (size_t p = commandLine.find(kSeparator); p != CStringA::npos;) {
@@ -33,7 +33,7 @@ int SplitCommandLine(const CStringA& commandLine, std::vector<CStringA>& values)
         values.push_back(TrimSpaces(commandLine.substr(start, end - start)));
         p = next;
     }
-    return values.size() == 5 ? 0 : -2;
+    return values.size() == 5 ? SPLIT_OK : SPLIT_NOT_FIVE_VALUES;
 }
 
 int32_t ParseCaptureFlag(const CStringA& value) {

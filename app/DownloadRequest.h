@@ -12,9 +12,13 @@ struct DownloadRequest {
     int32_t captureAllowed = 0;
 };
 
+// What SplitCommandLine answers.
+constexpr int SPLIT_OK = 0;
+constexpr int SPLIT_NOT_FIVE_SEPARATORS = -1;  // nothing is split
+constexpr int SPLIT_NOT_FIVE_VALUES = -2;      // the list held something already
+
 // Splits the narrow command line at its " -" separators into exactly five
-// values. 0 on success; -1 when there are not exactly five separators;
-// -2 when the list does not end up holding five values.
+// values, appended to the list.
 int SplitCommandLine(const CStringA& commandLine, std::vector<CStringA>& values);
 
 // The capture flag as the C library's atoi reads it (clamped to 32 bits).

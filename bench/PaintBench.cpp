@@ -36,12 +36,12 @@ protected:
     void DoDataExchange(CDataExchange* pDX) override { DDX_Control(pDX, IDC_PROGRESS, m_bar); }
     BOOL OnInitDialog() override {
         CDialog::OnInitDialog();
-        PostMessage(WM_RUN_BENCH);
+        ::PostMessageW(GetSafeHwnd(), WM_RUN_BENCH, 0, 0);
         return TRUE;
     }
     LRESULT OnRun(WPARAM, LPARAM) {
         if (m_barPaints.count == 0) {  // not on screen yet: nothing would paint
-            PostMessage(WM_RUN_BENCH);
+            ::PostMessageW(GetSafeHwnd(), WM_RUN_BENCH, 0, 0);
             return 0;
         }
         m_bar.GetClientRect(&m_client);

@@ -2,10 +2,7 @@
 // The standard controls, as objects that take over a dialog's control.
 #include "Wnd.h"
 
-class CButton : public CWnd {
-public:
-    int GetCheck() const { return static_cast<int>(SendMessage(BM_GETCHECK)); }
-};
+class CButton : public CWnd {};
 
 class CStatic : public CWnd {};
 

@@ -29,8 +29,8 @@ void CDialog::EndDialog(int nResult) {
     });
 }
 
-BOOL CDialog::UpdateData(BOOL bSaveAndValidate) {
-    CDataExchange dx(this, bSaveAndValidate);
+BOOL CDialog::UpdateData(BOOL) {
+    CDataExchange dx(this);
     DoDataExchange(&dx);
     return TRUE;
 }

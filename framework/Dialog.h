@@ -2,11 +2,12 @@
 // Dialogs built from templates and run modally.
 #include "Wnd.h"
 
+// Only controls are bound here, and binding goes one way whatever the
+// direction of the exchange, so the exchange carries none.
 class CDataExchange {
 public:
-    CDataExchange(CWnd* pDlgWnd, BOOL bSaveAndValidate) : m_pDlgWnd(pDlgWnd), m_bSaveAndValidate(bSaveAndValidate) {}
+    explicit CDataExchange(CWnd* pDlgWnd) : m_pDlgWnd(pDlgWnd) {}
     CWnd* m_pDlgWnd;
-    BOOL m_bSaveAndValidate;
 };
 
 // Binds the dialog's control nIDC to the object rControl.

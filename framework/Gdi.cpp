@@ -8,7 +8,6 @@
 
 #include <algorithm>
 
-#include "WndWidget.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -199,17 +198,4 @@ BOOL CDC::DrawIcon(int x, int y, HICON hIcon) {
     if (!m_pPainter || !icon) return FALSE;
     icon->paint(m_pPainter.get(), QRect(x, y, GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)));
     return TRUE;
-}
-
-CPaintDC::CPaintDC(CWnd* pWnd) {
-    WndCore* core = pWnd ? WndCore::FromHandle(pWnd->GetSafeHwnd()) : nullptr;
-    if (!core || !core->CurrentPaint()) return;  // painting is possible only inside a paint
-    // Device coordinates are client coordinates: the client area lies inside
-    // any border, and the paint may cover only part of it.
-    QRect client = core->ClientRect();
-    QRect update = core->CurrentPaint()->region().boundingRect().intersected(client).translated(-client.topLeft());
-    RECT visible = update.isEmpty() ? RECT{0, 0, 0, 0}
-                                    : RECT{update.left(), update.top(), update.right() + 1, update.bottom() + 1};
-    BeginSurface(core->Widget(), POINT{client.left(), client.top()}, visible, core->Widget()->devicePixelRatio());
-    pWnd->SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(static_cast<CDC*>(this)), 0);
 }

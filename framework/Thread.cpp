@@ -4,6 +4,7 @@
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
+#include <cxxabi.h>
 #include <memory>
 #include <mutex>
 #include <system_error>
@@ -21,20 +22,40 @@ void ThreadEnded() {
     --g_running;
     g_ended.notify_all();
 }
-std::atomic<DWORD> g_nextId{1};
+
+// Counts the thread out however it ends, also by the unwinding of its
+// cancellation, so that no wait for the running threads waits for it.
+struct RunningCount {
+    RunningCount() = default;
+    RunningCount(const RunningCount&) = delete;
+    RunningCount& operator=(const RunningCount&) = delete;
+    ~RunningCount() { ThreadEnded(); }
+};
+
+// An exception that escaped the thread function would end the whole process;
+// the thread ends quietly instead, as one that returned, and what it owned is
+// released on the way out. A cancellation's unwinding is no exception of the
+// worker's and goes on.
+void RunThreadProc(AFX_THREADPROC pfnThreadProc, LPVOID pParam) {
+    try {
+        pfnThreadProc(pParam);
+    } catch (abi::__forced_unwind&) {
+        throw;
+    } catch (...) {
+    }
+}
 }  // namespace
 
 CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int, UINT, DWORD, LPSECURITY_ATTRIBUTES) {
     if (!pfnThreadProc) return nullptr;
     auto thread = std::make_unique<CWinThread>();
-    thread->m_nThreadID = g_nextId++;
     CWinThread* handle = thread.get();
     ++g_running;  // counted before it starts, so no caller sees it missing
     try {
         std::thread([pfnThreadProc, pParam, owned = std::move(thread)]() mutable {
-            pfnThreadProc(pParam);
-            owned.reset();
-            ThreadEnded();
+            RunningCount counted;
+            std::unique_ptr<CWinThread> object = std::move(owned);  // gone before the thread is counted out
+            RunThreadProc(pfnThreadProc, pParam);
         }).detach();
     } catch (const std::system_error&) {
         ThreadEnded();

@@ -9,10 +9,7 @@ typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 #define THREAD_PRIORITY_NORMAL 0
 
 // Stands for one started thread; it is gone when the thread ends.
-class CWinThread {
-public:
-    DWORD m_nThreadID = 0;
-};
+class CWinThread {};
 
 // Starts pfnThreadProc(pParam) on a new thread; null when it cannot start.
 CWinThread* AfxBeginThread(AFX_THREADPROC pfnThreadProc, LPVOID pParam, int nPriority = THREAD_PRIORITY_NORMAL,

@@ -6,6 +6,9 @@
 #include <QThread>
 #include <QWindow>
 
+#include <algorithm>
+#include <cwchar>
+
 #include "WndWidget.h"
 
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
@@ -50,10 +53,6 @@ LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
     return SendMessageW(GetSafeHwnd(), message, wParam, lParam);
 }
 
-BOOL CWnd::PostMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return PostMessageW(GetSafeHwnd(), message, wParam, lParam);
-}
-
 LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     LRESULT result = 0;
     if (OnWndMsg(message, wParam, lParam, &result)) return result;
@@ -69,6 +68,15 @@ LRESULT CWnd::Default() {
     return AfxDefaultOfCurrentMessage(this);
 }
 
+LRESULT AfxAnswerGetText(const CString& text, WPARAM wParam, LPARAM lParam) {
+    auto* buffer = reinterpret_cast<wchar_t*>(lParam);
+    if (!buffer || wParam == 0) return 0;
+    size_t n = std::min<size_t>(text.size(), wParam - 1);
+    std::wmemcpy(buffer, text.data(), n);
+    buffer[n] = L'\0';
+    return static_cast<LRESULT>(n);
+}
+
 void CWnd::SetWindowText(LPCWSTR text) {
     SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
 }
@@ -80,10 +88,6 @@ CString AfxGetWindowText(HWND hWnd) {
         static_cast<size_t>(SendMessageW(hWnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
     buffer.resize(std::min(copied, length));
     return CString(buffer);
-}
-
-void CWnd::GetWindowText(CString& text) const {
-    text = AfxGetWindowText(GetSafeHwnd());
 }
 
 // Runs f with the window's widget on the interface thread and answers its result.

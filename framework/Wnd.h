@@ -30,10 +30,8 @@ public:
     operator HWND() const { return m_hWnd.load(); }
 
     LRESULT SendMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
-    BOOL PostMessage(UINT message, WPARAM wParam = 0, LPARAM lParam = 0) const;
 
     void SetWindowText(LPCWSTR text);
-    void GetWindowText(CString& text) const;
     BOOL ShowWindow(int nCmdShow);
     BOOL EnableWindow(BOOL bEnable = TRUE);
     BOOL IsIconic() const;
@@ -68,13 +66,11 @@ protected:
 
 LRESULT SendMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
-inline LRESULT SendMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
-    return SendMessageW(h, m, w, l);
-}
-inline BOOL PostMessage(HWND h, UINT m, WPARAM w, LPARAM l) {
-    return PostMessageW(h, m, w, l);
-}
 BOOL IsWindow(HWND hWnd);
 // The window's text as WM_GETTEXT answers it, whatever its length.
 CString AfxGetWindowText(HWND hWnd);
+// Answers WM_GETTEXT with text: at most as much as the buffer of wParam
+// characters at lParam holds, always terminated there; the characters
+// copied, 0 when there is no buffer.
+LRESULT AfxAnswerGetText(const CString& text, WPARAM wParam, LPARAM lParam);
 HWND GetDlgItem(HWND hDlg, int nIDDlgItem);

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPainter>
 
-#include <cwchar>
 #include <mutex>
 #include <unordered_map>
 
@@ -122,15 +121,8 @@ LRESULT WndCore::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         case WM_GETTEXTLENGTH:
             return TextOf(m_pSelf).toStdWString().size();
-        case WM_GETTEXT: {
-            auto* buffer = reinterpret_cast<wchar_t*>(lParam);
-            if (!buffer || wParam == 0) return 0;
-            std::wstring text = TextOf(m_pSelf).toStdWString();
-            size_t n = std::min<size_t>(text.size(), wParam - 1);
-            std::wmemcpy(buffer, text.data(), n);
-            buffer[n] = L'\0';
-            return static_cast<LRESULT>(n);
-        }
+        case WM_GETTEXT:
+            return AfxAnswerGetText(TextOf(m_pSelf).toStdWString(), wParam, lParam);
         case BM_GETCHECK: {
             auto* button = qobject_cast<QAbstractButton*>(m_pSelf);
             return button && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
@@ -171,6 +163,21 @@ void WndCore::HandlePaint(QPaintEvent* e) {
     Dispatch(WM_PAINT, 0, 0);
     m_pCurrentPaint = saved;
     PaintBorder(e);
+}
+
+// A paint context reaches its surface through the paint the window is
+// handling now, which only the widget side knows.
+CPaintDC::CPaintDC(CWnd* pWnd) {
+    WndCore* core = pWnd ? WndCore::FromHandle(pWnd->GetSafeHwnd()) : nullptr;
+    if (!core || !core->CurrentPaint()) return;  // painting is possible only inside a paint
+    // Device coordinates are client coordinates: the client area lies inside
+    // any border, and the paint may cover only part of it.
+    QRect client = core->ClientRect();
+    QRect update = core->CurrentPaint()->region().boundingRect().intersected(client).translated(-client.topLeft());
+    RECT visible = update.isEmpty() ? RECT{0, 0, 0, 0}
+                                    : RECT{update.left(), update.top(), update.right() + 1, update.bottom() + 1};
+    BeginSurface(core->Widget(), POINT{client.left(), client.top()}, visible, core->Widget()->devicePixelRatio());
+    pWnd->SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(static_cast<CDC*>(this)), 0);
 }
 
 void WndCore::PaintBorder(QPaintEvent* e) {

@@ -2,6 +2,8 @@
 // The widget side of a window: every window the layer makes is a Qt widget
 // that also carries a WndCore, which owns the window's handle and turns
 // toolkit events into the messages the program's classes expect.
+// With Wnd.h it is one module in two files: CWnd's calls act on the widget
+// through its WndCore (Wnd.cpp), and the WndCore dispatches to its CWnd.
 #include <QEvent>
 #include <QPaintEvent>
 #include <QResizeEvent>

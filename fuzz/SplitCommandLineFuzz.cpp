@@ -60,9 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::vector<CStringA> values;
     const int result = SplitCommandLine(line, values);
     if (separators.size() != 5) {
-        FUZZ_CHECK(result == -1 && values.empty());
+        FUZZ_CHECK(result == SPLIT_NOT_FIVE_SEPARATORS && values.empty());
     } else {
-        FUZZ_CHECK(result == 0 && values.size() == 5);
+        FUZZ_CHECK(result == SPLIT_OK && values.size() == 5);
         for (size_t i = 0; i < 5; ++i) {
             const size_t start = separators[i] + 2;
             const size_t end = i + 1 < 5 ? separators[i + 1] : line.size();
@@ -74,7 +74,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // A list that already holds something is never taken for a good split.
     std::vector<CStringA> filled{"before"};
     const int again = SplitCommandLine(line, filled);
-    FUZZ_CHECK(again == (separators.size() == 5 ? -2 : -1));
+    FUZZ_CHECK(again == (separators.size() == 5 ? SPLIT_NOT_FIVE_VALUES : SPLIT_NOT_FIVE_SEPARATORS));
     FUZZ_CHECK(filled.size() == (separators.size() == 5 ? 6u : 1u) && filled[0] == "before");
     return 0;
 }

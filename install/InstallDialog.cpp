@@ -1,6 +1,6 @@
 #include "InstallDialog.h"
 
-#include "app/DeRavizizivuApp.h"
+#include "install/CaptureAllowed.h"
 #include "install/MainAppProcess.h"
 #include "platform/CodePage.h"
 #include "res/resource.h"
@@ -11,12 +11,6 @@ const LONG DICT_USE_CAPTURE = 2;
 const LONG DICT_USE_LOOKUP_AND_CAPTURE = 0x21;  // one call for both, to the running application only
 const wchar_t kPlugInProgId[] = L"VuVadoZuv.UrEzarEziVevodo";
 const LONG kAllFlags = -1;
-
-// The application object's capture flag; 0 in a program without one.
-int32_t CaptureAllowed() {
-    auto* app = static_cast<CDeRavizizivuApp*>(AfxGetApp());
-    return app ? app->m_nCaptureAllowed : 0;
-}
 
 // Each call gets fresh texts, freed as soon as it returns.
 template <class Object, class Method>

@@ -147,8 +147,7 @@ std::optional<std::wstring> Decode(UINT codePage, const char* src, size_t length
 
 // Encodes text without escapes, back in the initial shift state at its end;
 // what the code page lacks becomes the replacement.
-bool EncodeRun(iconv_t cd, const wchar_t* src, size_t length, const std::string& replacement, bool* usedReplacement,
-               std::string& out) {
+bool EncodeRun(iconv_t cd, const wchar_t* src, size_t length, const std::string& replacement, std::string& out) {
     char chunk[1024];
     char* in = reinterpret_cast<char*>(const_cast<wchar_t*>(src));
     size_t inLeft = length * sizeof(wchar_t);
@@ -161,7 +160,6 @@ bool EncodeRun(iconv_t cd, const wchar_t* src, size_t length, const std::string&
         if (r != kIconvFailed || err == E2BIG) continue;
         if (err != EILSEQ && err != EINVAL) return false;
         out += replacement;
-        *usedReplacement = true;
         in += sizeof(wchar_t);
         inLeft -= sizeof(wchar_t);
     }
@@ -172,8 +170,7 @@ bool EncodeRun(iconv_t cd, const wchar_t* src, size_t length, const std::string&
     return true;
 }
 
-std::optional<std::string> Encode(UINT codePage, const wchar_t* src, size_t length, const char* defaultChar,
-                                  bool* usedDefault) {
+std::optional<std::string> Encode(UINT codePage, const wchar_t* src, size_t length) {
     const std::string charset = CharsetFor(codePage);
     const bool toUtf8 = Canonical(charset) == "UTF8";
     Iconv cd(charset.c_str(), kWideCharset);
@@ -181,67 +178,38 @@ std::optional<std::string> Encode(UINT codePage, const wchar_t* src, size_t leng
 
     // UTF-8 can hold every character, so only invalid code points reach the
     // replacement there, and they become U+FFFD as the system does.
-    std::string replacement;
-    if (toUtf8)
-        replacement = "\xEF\xBF\xBD";
-    else if (defaultChar && *defaultChar)
-        replacement = defaultChar;
-    else
-        replacement = "?";
+    const std::string replacement = toUtf8 ? "\xEF\xBF\xBD" : "?";
 
     std::string out;
-    bool replaced = false;
     const wchar_t* end = src + length;
     for (const wchar_t* run = src;;) {
         const wchar_t* escape = std::find_if(run, end, IsByteEscape);
-        if (!EncodeRun(cd.get(), run, static_cast<size_t>(escape - run), replacement, &replaced, out))
+        if (!EncodeRun(cd.get(), run, static_cast<size_t>(escape - run), replacement, out))
             return std::nullopt;
         if (escape == end) break;
         out.push_back(static_cast<char>(*escape - kEscapeBase));
         run = escape + 1;
     }
-    if (!toUtf8) *usedDefault = replaced;
     return out;
 }
 
-// Shared tail of both calls: a zero size asks for the size, a short buffer fails.
-template <class Char>
-int Deliver(const std::basic_string<Char>& converted, Char* dst, int capacity) {
+// A zero size asks for the size, a short buffer fails.
+int Deliver(const std::wstring& converted, wchar_t* dst, int capacity) {
     if (converted.size() > static_cast<size_t>(INT_MAX)) return 0;
     const int needed = static_cast<int>(converted.size());
     if (capacity == 0) return needed;
     if (needed > capacity) return 0;
-    std::memcpy(dst, converted.data(), converted.size() * sizeof(Char));
+    std::memcpy(dst, converted.data(), converted.size() * sizeof(wchar_t));
     return needed;
 }
 
 }  // namespace
-
-UINT GetACP() {
-    const std::string name = Canonical(LocaleCharset());
-    if (name == "GBK" || name == "GB2312" || name == "GB18030" || name == "EUCCN" || name == "CP936") return 936;
-    if (name == "ISO88591" || name == "ISO885915" || name == "CP1252" || name == "WINDOWS1252") return 1252;
-    if (name == "UTF8") return CP_UTF8;
-    return 0;
-}
 
 int MultiByteToWideChar(UINT codePage, DWORD /*flags*/, LPCSTR src, int cbMultiByte, LPWSTR dst, int cchWideChar) {
     if (!src || cbMultiByte == 0 || cbMultiByte < -1 || cchWideChar < 0 || (cchWideChar > 0 && !dst)) return 0;
     const size_t length = cbMultiByte == -1 ? std::strlen(src) + 1 : static_cast<size_t>(cbMultiByte);
     const auto wide = Decode(codePage, src, length);
     return wide ? Deliver(*wide, dst, cchWideChar) : 0;
-}
-
-int WideCharToMultiByte(UINT codePage, DWORD /*flags*/, LPCWSTR src, int cchWideChar, LPSTR dst, int cbMultiByte,
-                        LPCSTR defaultChar, BOOL* usedDefaultChar) {
-    if (usedDefaultChar) *usedDefaultChar = FALSE;
-    if (!src || cchWideChar == 0 || cchWideChar < -1 || cbMultiByte < 0 || (cbMultiByte > 0 && !dst)) return 0;
-    const size_t length = cchWideChar == -1 ? std::wcslen(src) + 1 : static_cast<size_t>(cchWideChar);
-    bool used = false;
-    const auto narrow = Encode(codePage, src, length, defaultChar, &used);
-    if (!narrow) return 0;
-    if (usedDefaultChar) *usedDefaultChar = used ? TRUE : FALSE;
-    return Deliver(*narrow, dst, cbMultiByte);
 }
 
 std::wstring CA2W(const std::string& text, UINT codePage) {
@@ -251,8 +219,7 @@ std::wstring CA2W(const std::string& text, UINT codePage) {
 
 std::string CW2A(const std::wstring& text, UINT codePage) {
     if (text.empty()) return {};
-    bool used = false;
-    return Encode(codePage, text.data(), text.size(), nullptr, &used).value_or(std::string());
+    return Encode(codePage, text.data(), text.size()).value_or(std::string());
 }
 
 std::wstring ShownText(std::wstring_view text) {

@@ -8,14 +8,12 @@
 #define CP_ACP 0
 #define CP_UTF8 65001
 
-// The code page of the locale in force: 936 for GBK/GB2312/GB18030, 1252 for
-// ISO-8859-1 / CP1252, 65001 for UTF-8 and for the C/POSIX locale, else 0.
-UINT GetACP();
-
-// Same contracts as the Windows calls: cbMultiByte / cchWideChar of -1 mean
-// "up to and including the terminator"; a zero output size asks for the size
-// needed. Returns the number of units written (or needed), 0 on failure.
-// Characters the narrow side lacks become '?' (U+FFFD in UTF-8).
+// CP_ACP is the code page of the locale in force; the C/POSIX locale counts
+// as UTF-8.
+//
+// The same contract as the Windows call: cbMultiByte of -1 means "up to and
+// including the terminator"; a zero output size asks for the size needed.
+// Returns the number of units written (or needed), 0 on failure.
 //
 // Narrow text is often a file name, and a file name is bytes: one in another
 // encoding than the locale's must still reach the file system as it came. So
@@ -26,10 +24,9 @@ UINT GetACP();
 // of its own in every code page served here; one that still cannot be
 // decoded becomes U+FFFD.
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int cbMultiByte, LPWSTR dst, int cchWideChar);
-int WideCharToMultiByte(UINT codePage, DWORD flags, LPCWSTR src, int cchWideChar, LPSTR dst, int cbMultiByte,
-                        LPCSTR defaultChar, BOOL* usedDefaultChar);
 
 // Whole-string conversions, as the ATL conversion classes of the same names.
+// Characters the narrow side lacks become '?' (U+FFFD in UTF-8).
 std::wstring CA2W(const std::string& text, UINT codePage = CP_ACP);
 std::string CW2A(const std::wstring& text, UINT codePage = CP_ACP);
 

@@ -1,6 +1,7 @@
 #pragma once
 // The two yes-or-no questions of the download: leave while downloading, and
-// try again after a failure.
+// try again after a failure. Neither has logic of its own: the dialog's own
+// handling ends each with the button pressed, IDOK or IDCANCEL.
 #include "framework/Dialog.h"
 
 class assure_class : public CDialog {
@@ -15,9 +16,4 @@ class error_class : public CDialog {
 
 public:
     explicit error_class(CWnd* pParent = nullptr);
-
-protected:
-    void OnBnClickedOk();
-    void OnBnClickedCancel();
-    DECLARE_MESSAGE_MAP()
 };

@@ -1,6 +1,6 @@
 #include "MemDC.h"
 
-CMemDC::CMemDC(CDC* pDC) : m_pOldBitmap(nullptr), m_pDC(pDC), m_bMemDC(TRUE) {
+CMemDC::CMemDC(CDC* pDC) : m_pOldBitmap(nullptr), m_pDC(pDC) {
     // There are no printer contexts here, so drawing always goes off-screen.
     m_pDC->GetClipBox(&m_rect);
     CreateCompatibleDC(m_pDC);

@@ -15,5 +15,4 @@ private:
     CBitmap* m_pOldBitmap;
     CDC* m_pDC;
     CRect m_rect;
-    BOOL m_bMemDC;
 };

@@ -126,12 +126,7 @@ LRESULT CTextProgressCtrl::OnSetText(WPARAM, LPARAM lParam) {
 }
 
 LRESULT CTextProgressCtrl::OnGetText(WPARAM wParam, LPARAM lParam) {
-    auto* buffer = reinterpret_cast<LPWSTR>(lParam);
-    if (!buffer || wParam == 0) return 0;
-    size_t n = std::min<size_t>(m_strText.size(), wParam - 1);
-    std::wmemcpy(buffer, m_strText.data(), n);
-    buffer[n] = L'\0';
-    return static_cast<LRESULT>(n);
+    return AfxAnswerGetText(m_strText, wParam, lParam);
 }
 
 LRESULT CTextProgressCtrl::OnGetPos(WPARAM, LPARAM) {

@@ -5,9 +5,9 @@
 
 namespace {
 
-std::vector<CStringA> Split(const CStringA& line, int expectedResult = 0) {
+std::vector<CStringA> Split(const CStringA& line) {
     std::vector<CStringA> values;
-    EXPECT_EQ(SplitCommandLine(line, values), expectedResult) << line;
+    EXPECT_EQ(SplitCommandLine(line, values), SPLIT_OK) << line;
     return values;
 }
 
@@ -21,7 +21,7 @@ TEST(SplitCommandLine, AnythingButFiveSeparatorsIsRefusedWithoutSplitting) {
     for (const char* line :
          {"prog -a -b -c#d -e", "prog -a -b -c#d -e -1 -x", "prog", "", "/opt/x -y/prog -a -b -c#d -e -1"}) {
         std::vector<CStringA> values;
-        EXPECT_EQ(SplitCommandLine(line, values), -1) << line;
+        EXPECT_EQ(SplitCommandLine(line, values), SPLIT_NOT_FIVE_SEPARATORS) << line;
         EXPECT_TRUE(values.empty()) << line;
     }
 }

@@ -1,14 +1,17 @@
-// Modal runs, their endings and their keys, across threads.
+// Modal runs, their endings and their keys, across threads; the end of a worker.
 #include <gtest/gtest.h>
 
 #include <QApplication>
 #include <QWidget>
 
 #include <atomic>
+#include <cstdlib>
 #include <functional>
+#include <stdexcept>
 #include <thread>
 
 #include "framework/Dialog.h"
+#include "framework/Thread.h"
 #include "tests/support/DialogDriver.h"
 
 using namespace testsupport;
@@ -125,6 +128,17 @@ TEST(Dialog, WorkerRunsADialogAndWaitsForTheAnswer) {
     worker.join();
     EXPECT_EQ(workerAnswer.load(), IDCANCEL);
     EXPECT_EQ(nestedAnswer, IDOK);
+}
+
+// A worker whose function throws ends as one that returned: the process goes
+// on, and the worker no longer counts as running.
+TEST(Thread, WorkerThatThrowsEndsAsIfItReturned) {
+    EXPECT_EXIT(
+        {
+            AfxBeginThread([](LPVOID) -> UINT { throw std::runtime_error("the transfer failed"); }, nullptr);
+            std::exit(AfxWaitForRunningThreads(5000) ? 0 : 1);
+        },
+        testing::ExitedWithCode(0), "");
 }
 
 TEST(Dialog, EndingTheOuterDialogEndsARunOpenedInsideIt) {

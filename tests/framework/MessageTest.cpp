@@ -83,7 +83,7 @@ TEST(Messages, PostsFromAWorkerArriveInOrderOnTheInterfaceThread) {
     WhenShown("甲", [&](QWidget*) {
         HWND hWnd = dlg.GetSafeHwnd();
         worker = std::thread([hWnd, &dlg] {
-            for (WPARAM i = 0; i < 2000; ++i) EXPECT_TRUE(::PostMessage(hWnd, WM_TICK, i, 0));
+            for (WPARAM i = 0; i < 2000; ++i) EXPECT_TRUE(::PostMessageW(hWnd, WM_TICK, i, 0));
             dlg.EndDialog(IDOK);
         });
     });
@@ -104,7 +104,7 @@ TEST(Messages, PostingToADestroyedWindowFailsQuietly) {
     dlg.DoModal();
     ASSERT_NE(hWnd, nullptr);
     EXPECT_FALSE(::IsWindow(hWnd));
-    std::thread([hWnd] { EXPECT_FALSE(::PostMessage(hWnd, WM_TICK, 1, 0)); }).join();
+    std::thread([hWnd] { EXPECT_FALSE(::PostMessageW(hWnd, WM_TICK, 1, 0)); }).join();
     QApplication::processEvents();
     EXPECT_TRUE(dlg.ticks.empty());
 }
@@ -198,13 +198,13 @@ TEST(Controls, TakenOverControlGetsItsMessagesThroughItsMap) {
         dlg.m_ctl.SendMessage(WM_GETTEXT, 64, reinterpret_cast<LPARAM>(buffer));
         text = buffer;
         dlg.m_name.SetWindowText(L"新名字");
-        dlg.m_name.GetWindowText(nameText);
+        nameText = AfxGetWindowText(dlg.m_name);
         FindControl(w, 1000)->resize(150, 30);
         painted = FindControl(w, 1000)->grab().toImage();
         label = FindControl(w, 1003)->grab().toImage();
-        checkBefore = dlg.m_check.GetCheck();
+        checkBefore = static_cast<int>(dlg.m_check.SendMessage(BM_GETCHECK));
         ClickButton(w, "查");
-        checkAfter = dlg.m_check.GetCheck();
+        checkAfter = static_cast<int>(dlg.m_check.SendMessage(BM_GETCHECK));
         PressKey(w, Qt::Key_Escape);
     });
     dlg.DoModal();
@@ -257,7 +257,7 @@ TEST(WindowText, BytesKeptInWideTextShowAsTheReplacementCharacter) {
     WhenShown("甲", [&](QWidget* w) {
         dlg.m_name.SetWindowText(kept);
         if (auto* l = qobject_cast<QLabel*>(FindControl(w, 1003))) label = l->text();
-        dlg.m_name.GetWindowText(read);
+        read = AfxGetWindowText(dlg.m_name);
         dlg.SetWindowText(kept);
         title = w->windowTitle();
         PressKey(w, Qt::Key_Escape);
