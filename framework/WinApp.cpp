@@ -4,13 +4,39 @@
 
 #include <cerrno>  // program_invocation_short_name
 #include <clocale>
+#include <cstdlib>
+#include <string>
 
+#include "platform/BusProbe.h"
 #include "platform/CodePage.h"
 #include "platform/CommandLine.h"
 
 namespace {
 CWinApp* g_pApp = nullptr;
+
+// The session bus the toolkit's screen-reader bridge would connect to: the
+// address given, else the bus library's own choice, the runtime folder's bus.
+std::string ToolkitSessionBus() {
+    const char* address = std::getenv("DBUS_SESSION_BUS_ADDRESS");
+    if (address && *address) return address;
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    return runtime && *runtime ? std::string("unix:path=") + runtime + "/bus" : std::string();
 }
+
+// The screen-reader bridge asks the session bus for the accessibility bus
+// when the first window is made, and connecting there waits for an answer
+// with no limit: a bus that never answers would keep every window from
+// showing. When the session bus does not answer now, the bridge is given an
+// accessibility bus of its own instead, one that does not exist: there is no
+// screen reader for this run (without the session bus none could reach the
+// program anyway), and no wait. A bridge told its bus never asks the session
+// bus, so one given by the desktop is left as it is.
+void KeepScreenReadersOffASilentBus() {
+    if (std::getenv("AT_SPI_BUS_ADDRESS")) return;
+    const std::string session = ToolkitSessionBus();
+    if (!BusAnswers(session.c_str())) setenv("AT_SPI_BUS_ADDRESS", "none:", 1);
+}
+}  // namespace
 
 BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
     ON_COMMAND(ID_HELP, OnHelp)
@@ -64,6 +90,7 @@ int AfxWinMain(int argc, char** argv) {
     // such as "-reverse" that belong to the command line.
     int toolkitArgc = 1;
     char* toolkitArgv[] = {argv[0], nullptr};
+    KeepScreenReadersOffASilentBus();
     QApplication application(toolkitArgc, toolkitArgv);
     CWinApp* app = AfxGetApp();
     if (!app) return 0;

@@ -76,5 +76,8 @@ HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContex
 
 // How long one bus call may take before it counts as failed (RPC_E_TIMEOUT):
 // a peer that never answers holds the interface thread at most this long per
-// call. The service's start by activation is one such call.
+// call. The service's start by activation is one such call. A bus that takes
+// connections and never answers counts as no bus: connecting to it gives up
+// after kBusAnswerTimeout (BusProbe.h), and once a call to it has run out of
+// time, every later call fails at once.
 constexpr int kComCallTimeoutMs = 5000;

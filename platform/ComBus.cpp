@@ -6,6 +6,8 @@
 #include <cassert>
 #include <cstdlib>
 
+#include "BusProbe.h"
+
 namespace {
 
 const char kBusService[] = "org.freedesktop.DBus";
@@ -30,13 +32,15 @@ QString SessionBusAddress() {
     return address ? QString::fromLocal8Bit(address) : QString();
 }
 
+bool RanOutOfTime(const QDBusMessage& reply) {
+    const QString error = reply.errorName();
+    return error == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
+           error == QLatin1String("org.freedesktop.DBus.Error.Timeout");
+}
+
 HRESULT ResultOf(const QDBusMessage& reply) {
     if (reply.type() == QDBusMessage::ReplyMessage) return S_OK;
-    const QString error = reply.errorName();
-    if (error == QLatin1String("org.freedesktop.DBus.Error.NoReply") ||
-        error == QLatin1String("org.freedesktop.DBus.Error.Timeout"))
-        return RPC_E_TIMEOUT;
-    return E_FAIL;
+    return RanOutOfTime(reply) ? RPC_E_TIMEOUT : E_FAIL;
 }
 
 // Whether the root node of an introspection document lists the interface
@@ -73,8 +77,10 @@ ComBus::~ComBus() {
 ComBus* ComBus::Current() {
     assert(OnInterfaceThread());
     const QString address = SessionBusAddress();
-    if (g_bus && (g_bus->m_address != address || !g_bus->m_connection.isConnected())) Close();
+    if (g_bus && (g_bus->m_address != address || !g_bus->m_connection.isConnected() || !g_bus->m_answering)) Close();
     if (g_bus || address.isEmpty()) return g_bus;
+    // The bus library's own connecting waits for the bus with no limit.
+    if (!BusAnswers(address.toLocal8Bit().constData())) return nullptr;
     const QString name = QStringLiteral("deravizizivu-com-%1").arg(++g_connections);
     auto bus = std::unique_ptr<ComBus>(new ComBus(address, name));
     if (!bus->m_connection.isConnected()) return nullptr;
@@ -92,7 +98,12 @@ void ComBus::Close() {
 
 QDBusMessage ComBus::Send(const QDBusMessage& call) {
     assert(OnInterfaceThread());
-    return m_connection.call(call, QDBus::Block, kComCallTimeoutMs);
+    if (!m_answering) return call.createErrorReply(QDBusError::NoReply, QStringLiteral("the bus does not answer"));
+    const QDBusMessage reply = m_connection.call(call, QDBus::Block, kComCallTimeoutMs);
+    // A peer that is slow to answer is the peer's matter; a bus that does
+    // not answer would hold every call after this one as long again.
+    if (RanOutOfTime(reply)) m_answering = BusAnswers(m_address.toLocal8Bit().constData());
+    return reply;
 }
 
 bool ComBus::NameHasOwner(const char* busName) {

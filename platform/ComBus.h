@@ -18,7 +18,8 @@ class ComBus {
 public:
     // The connection to the bus that DBUS_SESSION_BUS_ADDRESS names now,
     // opened on first use and opened again when the address changed or the bus
-    // went away; null when there is no such bus (quietly).
+    // went away or stopped answering; null when there is no such bus, or when
+    // it does not answer within kBusAnswerTimeout (quietly).
     static ComBus* Current();
     // Closes the connection: the last CoUninitialize, and the end of the
     // toolkit's application object, whichever comes first.
@@ -47,4 +48,7 @@ private:
     QString m_address;
     QString m_connectionName;
     QDBusConnection m_connection;
+    // False once a call ran out of time and the bus itself then did not
+    // answer: every later call on this connection fails at once.
+    bool m_answering = true;
 };

@@ -8,7 +8,8 @@ mounts=()    # undone in reverse order before the folder goes
 cleanup() {
   local p i
   for p in "${sessions[@]}"; do kill -- "-$p" 2>/dev/null || true; done
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  # A stopped process (a bus a case stopped) takes its signal once woken.
+  for p in "${pids[@]}"; do kill "$p" 2>/dev/null && kill -CONT "$p" 2>/dev/null || true; done
   for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do umount -l "${mounts[i]}" 2>/dev/null || true; done
   rm -rf "$work"
 }

@@ -152,6 +152,7 @@ server() {  # start_server, and the package it serves is the one expected
 }
 
 run() {  # the program for package address $1 (the served package by default)
+  started_at=$(date +%s%N)
   start_program "-${1:-http://127.0.0.1:$port/packages/dict.zip}" "-$dest" -12#345 -简明 -1
   started=1
 }
@@ -195,7 +196,8 @@ leave_from_error() {
 # The package is placed within $1 seconds (30 by default) and the temporary
 # file is gone; the destination's times are kept in $placed_times before
 # anything reads it. Then the button reads "完成": Escape leads to the
-# install dialog, whose Enter ends the program.
+# install dialog, whose Enter ends the program (within $2 seconds, 10 by
+# default); $before_install runs just before that Enter.
 expect_done() {
   local size id end
   size=$(stat -c %s "${packages[0]}")
@@ -211,14 +213,24 @@ expect_done() {
       id=$(timeout 5 xdotool search --sync --onlyvisible --name '^(安装|确认退出)$' | head -1) || true
       [ -n "$id" ] && [ "$(xdotool getwindowname "$id")" = 安装 ] ||
         fail "the package is placed but the button does not read 完成 (Escape asks to leave)"
+      ${before_install:-}
       press 安装 Return
-      ends_within 10
+      ends_within "${2:-10}"
       exited_cleanly
       return 0
     fi
     sleep 0.1
   done
   fail "the package was not placed within ${1:-30} s: destination $(describe "$dest"), temporary file $(describe "$(temp_path)")"
+}
+
+# The window captioned $2 is shown within $1 seconds of the program's start.
+shown_within() {
+  local end=$((started_at + $1 * 1000000000))
+  until [ -n "$(xdotool search --all --onlyvisible --pid "$app" --name "^$2\$" 2>/dev/null | head -1)" ]; do
+    [ "$(date +%s%N)" -lt "$end" ] || fail "no window \"$2\" within $1 s of the start"
+    sleep 0.05
+  done
 }
 
 # Polls command $2... until it holds, for $1 seconds at most.
@@ -547,6 +559,18 @@ case $case in
     run
     expect_done
     nothing_else_in_destination_folder
+    ;;
+  bus_stopped_at_start | bus_stopped_at_install)
+    # A session bus that takes connections and never answers, from before
+    # the start or from the install dialog on: the window shows at once,
+    # and "确定" ends the run within the bus's answer limit (twice 0.5 s).
+    start_bus
+    stop_bus() { kill -STOP "$private_bus_pid"; }
+    if [ "$case" = bus_stopped_at_start ]; then stop_bus; else before_install=stop_bus; fi
+    server 2 0
+    run
+    shown_within 3 词典下载
+    expect_done 30 3
     ;;
   *) fail "unknown case $case" ;;
 esac

@@ -12,6 +12,7 @@
 #include "app/DeRavizizivuApp.h"
 #include "install/InstallDialog.h"
 #include "install/MainAppProcess.h"
+#include "platform/BusProbe.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/LocaleScope.h"
 #include "tests/support/PrivateBus.h"
@@ -145,10 +146,19 @@ TEST_F(Install, RunningApplicationWithoutItsObjectIsCreatedByActivation) {
 }
 
 TEST_F(Install, NobodyToTakeTheChoiceClosesTheDialogQuietly) {
+    using namespace std::chrono_literals;
+    bus.Freeze(true);
+    EXPECT_EQ(Choose(true, true), IDOK) << "a bus that takes connections and never answers";
+    EXPECT_LT(took, 2 * kBusAnswerTimeout + 1s);
+    bus.Freeze(false);
     EXPECT_EQ(Choose(true, true), IDOK) << "nothing running, nothing to start";
     RunApplication({.silent = true});
     EXPECT_EQ(Choose(true, true), IDOK) << "an application that never answers";
     EXPECT_LT(took, std::chrono::milliseconds(kComCallTimeoutMs + 3000));
+    bus.Freeze(true);
+    EXPECT_EQ(Choose(true, true), IDOK) << "a bus that stops answering once connected";
+    EXPECT_LT(took, std::chrono::milliseconds(kComCallTimeoutMs) + 2 * kBusAnswerTimeout + 1s);
+    bus.Freeze(false);
     EXPECT_EQ(Calls(), (std::vector<std::string>{Call("SetDictUsage", 33)})) << "the call did reach it";
 }
 

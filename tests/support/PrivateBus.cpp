@@ -1,5 +1,6 @@
 #include "PrivateBus.h"
 
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 #include <thread>
@@ -62,11 +63,16 @@ PrivateBus::PrivateBus() {
 
 PrivateBus::~PrivateBus() {
     // The daemon's group holds the services it started.
+    Freeze(false);
     m_daemon.reset();
     if (m_previousAddress)
         setenv("DBUS_SESSION_BUS_ADDRESS", m_previousAddress->c_str(), 1);
     else
         unsetenv("DBUS_SESSION_BUS_ADDRESS");
+}
+
+void PrivateBus::Freeze(bool frozen) const {
+    if (m_daemon && m_daemon->Pid() > 0) kill(m_daemon->Pid(), frozen ? SIGSTOP : SIGCONT);
 }
 
 bool PrivateBus::WriteService(const std::string& busName, const std::string& execLine) {

@@ -29,6 +29,9 @@ public:
 
     // An activation file: the bus starts execLine when busName is asked for.
     bool WriteService(const std::string& busName, const std::string& execLine);
+    // Stops the daemon (SIGSTOP), or lets it go on: a bus that takes
+    // connections and never answers. It goes on before it is ended.
+    void Freeze(bool frozen) const;
     // Whether busName has (or, with owned false, has not) an owner within the
     // timeout, as asked with the bus's own tool.
     bool WaitForName(const std::string& busName, bool owned, std::chrono::milliseconds timeout) const;
