@@ -1,7 +1,10 @@
 #include "TransferRequest.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <memory>
+#include <string_view>
 
 #include "platform/CodePage.h"
 #include "platform/Files.h"
@@ -33,11 +36,32 @@ CURLcode SetTransferOptions(CURL* handle, FILE* file, CurlSlist& headers, Progre
     return curl_easy_setopt(handle, CURLOPT_PROGRESSDATA, hook);
 }
 
+// No encoding at all, whatever the letters' case.
+bool IsIdentity(std::string_view value) {
+    constexpr std::string_view kIdentity = "identity";
+    return value.empty() || std::ranges::equal(value, kIdentity, [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
+}
+
+// True when the final answer's body is stored in an encoding of the server's
+// choosing: nothing asked for one, so the library passes it on undecoded.
+bool EncodedByTheServer(CURL* handle) {
+    curl_header* encoding = nullptr;
+    for (size_t i = 0; curl_easy_header(handle, "Content-Encoding", i, CURLH_HEADER, -1, &encoding) == CURLHE_OK;
+         ++i) {
+        if (!IsIdentity(encoding->value)) return true;
+    }
+    return false;
+}
+
 // Only a 2xx answer carries the package: anything else is the server's error
-// page or a redirect (never followed), however large its body.
+// page or a redirect (never followed), however large its body. Nor does a
+// part (no range was asked for) or an encoded body.
 bool FinalAnswerIsAPackage(CURL* handle) {
     long status = 0;
-    return curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status >= 200 && status <= 299;
+    if (curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) return false;
+    return status >= 200 && status <= 299 && status != 206 && !EncodedByTheServer(handle);
 }
 
 // Through the descriptor this run holds, after the last write has reached it.

@@ -219,30 +219,33 @@ struct ServerAnswer {
     int status;
     const char* reason;
     size_t size;
+    std::pair<const char*, const char*> header{"Location", "/elsewhere.zip"};
 };
 void PrintTo(const ServerAnswer& a, std::ostream* os) {
-    *os << a.status << " with " << a.size << " bytes";
+    *os << a.status << " with " << a.size << " bytes and " << a.header.first << ": " << a.header.second;
 }
 
-class AnswerOtherThan2xx : public Download, public testing::WithParamInterface<ServerAnswer> {};
+// An error page, a redirect, a part of the package or the package in an
+// encoding nobody asked for.
+class AnswerThatIsNotThePackage : public Download, public testing::WithParamInterface<ServerAnswer> {};
 
-TEST_P(AnswerOtherThan2xx, IsNeverPlacedAsThePackage) {
+TEST_P(AnswerThatIsNotThePackage, IsNeverPlacedAsThePackage) {
     const ServerAnswer& a = GetParam();
-    ServePackage(Reply{.status = a.status,
-                       .reason = a.reason,
-                       .headers = {{"Location", server.BaseUrl() + "/elsewhere.zip"}},
-                       .body = Pattern(a.size)});
-    Run(dest / "dict.zip", [this](RecordingDialog&) { ExitOnError(); });
+    ServePackage(
+        Reply{.status = a.status, .reason = a.reason, .headers = {a.header}, .body = Pattern(a.size)});
+    Run(dest / "dict.zip", [this](RecordingDialog& dlg) { ExitOnErrorOrLeave(dlg); });
     EXPECT_EQ(errors, 1);
     EXPECT_FALSE(Exists(dest / "dict.zip"));
     EXPECT_EQ(attempts.load(), 1) << "a redirect is not followed";
 }
 
-INSTANTIATE_TEST_SUITE_P(Statuses, AnswerOtherThan2xx,
+INSTANTIATE_TEST_SUITE_P(Statuses, AnswerThatIsNotThePackage,
                          testing::Values(ServerAnswer{404, "Not Found", 20}, ServerAnswer{404, "Not Found", 5000},
                                          ServerAnswer{500, "Internal Server Error", 5000},
                                          ServerAnswer{301, "Moved Permanently", 5000},
-                                         ServerAnswer{302, "Found", 5000}));
+                                         ServerAnswer{302, "Found", 5000},
+                                         ServerAnswer{206, "Partial Content", 5000, {"Content-Range", "bytes 0-4999/9000"}},
+                                         ServerAnswer{200, "OK", 5000, {"Content-Encoding", "gzip"}}));
 
 TEST_F(Download, ExistingDestinationIsNeverReplaced) {
     { std::ofstream(dest / "dict.zip") << "old dictionary"; }
