@@ -91,9 +91,12 @@ int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* p
     // The package comes over http or https only; never from a local file.
     if ((rc = curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https")) != CURLE_OK) return rc;
     if ((rc = curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, std::fwrite)) != CURLE_OK) return rc;
-    // A server that stops sending fails the attempt, which the user may retry.
+    // A server that stops sending fails the attempt, which the user may retry;
+    // so does one that never completes the connection or its TLS handshake.
+    const long stallLimit = g_stallLimitSeconds.load();
     if ((rc = curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L)) != CURLE_OK) return rc;
-    if ((rc = curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, g_stallLimitSeconds.load())) != CURLE_OK) return rc;
+    if ((rc = curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stallLimit)) != CURLE_OK) return rc;
+    if ((rc = curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, stallLimit)) != CURLE_OK) return rc;
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     auto buffer = std::make_unique_for_overwrite<char[]>(kWriteBufferSize);  // outlives the stream that uses it
     FileStream file(fopen_nofollow(localPath, "wb"));

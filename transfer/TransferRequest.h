@@ -3,7 +3,8 @@
 #include "framework/AfxString.h"
 #include "framework/CurlHandles.h"
 
-// Seconds a transfer may go without receiving a byte before it fails.
+// Seconds a transfer may go without receiving a byte, or take to connect
+// (the TLS handshake included), before it fails.
 inline constexpr long kStallLimitSeconds = 60;
 // For tests only: the stall limit of the transfers started from now on.
 void SetStallLimitForTesting(long seconds);

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The real program against faults around its files and its server: full
 # disks, kills and leaving at each stage, odd things planted at its paths,
-# error pages, a stalled server, a name the locale cannot spell. After every
-# case the destination is absent or one whole package (or, where a case
-# planted something there, exactly what was planted), and what is left on
-# disk is reported.
+# error pages, a stalled server, one that never answers the connection, a
+# name the locale cannot spell. After every case the destination is absent
+# or one whole package (or, where a case planted something there, exactly
+# what was planted), and what is left on disk is reported.
 #   faults.sh <program> <case>
 set -euo pipefail
 program=$1
@@ -144,6 +144,33 @@ start_stall_server() {
     sleep 0.05
   done
   fail "the stalling server did not start"
+}
+
+# A server on $queue_port that never takes a connection, its queue full: an
+# attempt to connect to it is never answered. It connects to itself until a
+# connection stays unanswered (the system may tell a client it is connected
+# while it drops the client's last handshake packet).
+start_full_queue() {
+  setsid perl -MIO::Socket::INET -MIO::Select -e '
+    my $l = IO::Socket::INET->new(LocalAddr => "127.0.0.1", LocalPort => 0, Proto => "tcp") or die;
+    $l->listen(0) or die;
+    my @fillers;
+    for (1 .. 64) {
+      my $s = IO::Socket::INET->new(PeerAddr => "127.0.0.1", PeerPort => $l->sockport, Blocking => 0) or die;
+      push @fillers, $s;
+      last unless IO::Select->new($s)->can_write(0.3) && $s->connected;
+    }
+    open(my $out, ">", "$ARGV[0].new") or die;
+    print $out $l->sockport;
+    close $out;
+    rename "$ARGV[0].new", $ARGV[0];
+    sleep 110' "$work/queue-port" >/dev/null 2>&1 &
+  sessions+=($!)
+  for _ in $(seq 400); do
+    [ -s "$work/queue-port" ] && { queue_port=$(cat "$work/queue-port"); return 0; }
+    sleep 0.05
+  done
+  fail "the server with a full queue did not start"
 }
 
 server() {  # start_server, and the package it serves is the one expected
@@ -485,6 +512,16 @@ case $case in
       head -c 65536 "${packages[0]}"; } >"$work/stall-answer"
     start_stall_server "$work/stall-answer"
     run "http://127.0.0.1:$stall_port/packages/dict.zip"
+    expect_error 80
+    no_destination
+    nothing_else_in_destination_folder
+    leave_from_error
+    ;;
+  full_queue)
+    # Nothing answers the connection; an attempt fails after 60 s.
+    server 16 0
+    start_full_queue
+    run "http://127.0.0.1:$queue_port/packages/dict.zip"
     expect_error 80
     no_destination
     nothing_else_in_destination_folder

@@ -108,7 +108,7 @@ protected:
         if (request.target.find("dict.php") != std::string::npos) {
             ++queries;
             paintedAtQuery = shown.downloadPaints > 0;
-            return SendReply(conn, Reply{.body = server.BaseUrl() + "/packages/dict.zip"});
+            return SendReply(conn, Reply{.body = packageUrl.empty() ? server.BaseUrl() + "/packages/dict.zip" : packageUrl});
         }
         Attempt a = plan.at(std::min<size_t>(attempts++, plan.size() - 1));
         if (a == Attempt::Whole) return SendReply(conn, Reply{.body = Pattern(kSize)});
@@ -149,6 +149,7 @@ protected:
     bool Placed() { return ReadFile(dest / "dict.zip") == Pattern(kSize); }
 
     std::vector<Attempt> plan;
+    std::string packageUrl;  // the service's answer; this server's package when empty
     std::atomic<size_t> attempts{0};
     std::atomic<int> queries{0};
     std::atomic<bool> paintedAtQuery{false};
@@ -298,22 +299,47 @@ INSTANTIATE_TEST_SUITE_P(
                     ErrorAnswer{"ExitButton", [](QWidget* w) { ClickButton(w, "退出"); }, false}),
     [](const testing::TestParamInfo<ErrorAnswer>& p) { return p.param.name; });
 
-// A package server that stops sending is given up on (after a stall limit
-// shortened for the test) and the failure is offered for a retry.
-TEST_F(Run, StalledTransferFailsAndRetryGetsANewAttempt) {
+// A package server that does not answer: it stops sending after its head,
+// its queue is full, or it takes the connection and never speaks (reached
+// over https). Each attempt is given up on after the stall limit (shortened
+// for the test) and the failure is offered for a retry; the stalled server
+// sends the whole package the next time.
+enum class Silence { AfterTheHead, FullQueue, NoHandshake };
+const char* const kSilenceNames[] = {"AfterTheHead", "FullQueue", "NoHandshake"};
+void PrintTo(Silence s, std::ostream* os) {
+    *os << kSilenceNames[static_cast<int>(s)];
+}
+
+class Unanswered : public Run, public testing::WithParamInterface<Silence> {};
+
+TEST_P(Unanswered, FailsWithinTheStallLimitAndRetryGetsANewAttempt) {
     struct ShortStallLimit {
         ShortStallLimit() { SetStallLimitForTesting(1); }
         ~ShortStallLimit() { SetStallLimitForTesting(kStallLimitSeconds); }
     } shortLimit;
+    const bool stalls = GetParam() == Silence::AfterTheHead;
+    SilentListener silent(GetParam() == Silence::FullQueue);
+    if (!stalls) packageUrl = (GetParam() == Silence::FullQueue ? "http" : "https") + std::string("://127.0.0.1:") +
+                              std::to_string(silent.Port()) + "/packages/dict.zip";
     plan = {Attempt::Stalled, Attempt::Whole};
-    Launch({{"the error", [] { return Showing(kError); }, Press(kError, Qt::Key_Return)},
-            {"done", Done, Press(kDownload, Qt::Key_Escape)},
-            Install()});
-    EXPECT_EQ(stallsGivenUp.load(), 1) << "the client never gave up on the stalled attempt";
-    EXPECT_EQ(attempts.load(), 2u);
-    EXPECT_EQ(shown.count[kError], 1);
-    EXPECT_TRUE(Placed());
+    std::vector<Step> steps{{"the error", [] { return Showing(kError); }, Press(kError, Qt::Key_Return)}};
+    if (stalls)
+        steps.insert(steps.end(), {{"done", Done, Press(kDownload, Qt::Key_Escape)}, Install()});
+    else
+        steps.push_back({"the error again", [this] { return shown.count[kError] == 2 && Showing(kError); },
+                         Press(kError, Qt::Key_Escape)});
+    Launch(steps);
+    EXPECT_EQ(stallsGivenUp.load(), stalls ? 1 : 0) << "the client never gave up on the stalled attempt";
+    EXPECT_EQ(attempts.load(), stalls ? 2u : 0u);
+    EXPECT_EQ(shown.count[kError], stalls ? 1 : 2);
+    EXPECT_EQ(Placed(), stalls);
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, Unanswered,
+                         testing::Values(Silence::AfterTheHead, Silence::FullQueue, Silence::NoHandshake),
+                         [](const testing::TestParamInfo<Silence>& p) {
+                             return std::string(kSilenceNames[static_cast<int>(p.param)]);
+                         });
 
 TEST_F(Run, DialogIsPaintedBeforeTheServiceIsAsked) {
     plan = {Attempt::Whole};
