@@ -26,6 +26,12 @@ const long kReceiveBufferSize = 512L << 10;
 // Seconds the file's times are put ahead of the server's modification time.
 const int64_t kStampOffset = 14400;
 
+// The library's write callback: the block goes into the stream. A short
+// count makes the library end the transfer with its write error.
+size_t WriteToStream(char* data, size_t size, size_t count, void* stream) {
+    return std::fwrite(data, 1, size * count, static_cast<FILE*>(stream));
+}
+
 CURLcode SetTransferOptions(CURL* handle, FILE* file, CurlSlist& headers, ProgressHook* hook) {
     CURLcode rc = curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
     if (rc != CURLE_OK) return rc;
@@ -90,7 +96,9 @@ int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* p
     if (rc != CURLE_OK) return rc;
     // The package comes over http or https only; never from a local file.
     if ((rc = curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https")) != CURLE_OK) return rc;
-    if ((rc = curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, std::fwrite)) != CURLE_OK) return rc;
+    if ((rc = curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteToStream)) != CURLE_OK) return rc;
+    // A worker thread's transfer: the library's time limits must not use signals.
+    if ((rc = curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L)) != CURLE_OK) return rc;
     // A server that stops sending fails the attempt, which the user may retry;
     // so does one that never completes the connection or its TLS handshake.
     const long stallLimit = g_stallLimitSeconds.load();
