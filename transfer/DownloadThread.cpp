@@ -15,7 +15,7 @@ bool Transfer(TransferRequest& request, DAzOredavedidEzi* dlg) {
     int result = request.RunTransfer(dlg);
     handle.reset();
     request.handle = nullptr;
-    return result == 0;
+    return result == kTransferDone;
 }
 }  // namespace
 
@@ -27,9 +27,9 @@ UINT DownloadThreadProc(LPVOID pParam) {
     if (Transfer(request, dlg)) {
         curl_global_cleanup();
         dlg->OnDownloadComplete();
-        return 1;
+        return kWorkerCompleted;
     }
     // The library stays initialised; a retry's init then does nothing.
     dlg->ShowDownloadError();
-    return 0;
+    return kWorkerShowedError;
 }

@@ -91,7 +91,7 @@ int ProgressTrampoline(void* progressData, double expected, double received, dou
 }
 
 int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* progressContext) {
-    if (!handle || !url || !localPath) return -1;
+    if (!handle || !url || !localPath) return kDownloadArgumentMissing;
     CURLcode rc = curl_easy_setopt(handle, CURLOPT_URL, url);
     if (rc != CURLE_OK) return rc;
     // The package comes over http or https only; never from a local file.
@@ -108,7 +108,7 @@ int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* p
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     auto buffer = std::make_unique_for_overwrite<char[]>(kWriteBufferSize);  // outlives the stream that uses it
     FileStream file(fopen_nofollow(localPath, "wb"));
-    if (!file) return -2;
+    if (!file) return kDownloadFileNotOpened;
     setvbuf(file.get(), buffer.get(), _IOFBF, kWriteBufferSize);
 
     ProgressHook hook{OnTransferProgress, progressContext};
@@ -133,5 +133,5 @@ int TransferRequest::RunTransfer(void* progressContext) {
     CStringA narrowPath = CW2A(localPath ? localPath : L"");
     int result = DownloadToFile(handle, url ? narrowUrl.c_str() : nullptr, localPath ? narrowPath.c_str() : nullptr,
                                 progressContext);
-    return result != 0 ? 3 : 0;
+    return result != kDownloadDone ? kTransferFailed : kTransferDone;
 }

@@ -339,7 +339,7 @@ INSTANTIATE_TEST_SUITE_P(Kinds, PlantedAtTheTemporaryPath,
 TEST_F(Download, SecondRunForTheSameNameIsTurnedAwayWhileTheFirstWrites) {
     const size_t size = 400000;
     std::atomic<RecordingDialog*> first{nullptr};
-    std::atomic<int> second{1};
+    std::atomic<int> second{kDownloadDone};
     Serve([&](const HttpRequest& request, HttpConnection& conn, int) {
         if (request.target.find("second") != std::string::npos) {
             SendReply(conn, Reply{.body = std::string(size, 'B')});
@@ -360,7 +360,7 @@ TEST_F(Download, SecondRunForTheSameNameIsTurnedAwayWhileTheFirstWrites) {
         first = &dlg;
         FinishAndLeave(dlg);
     });
-    EXPECT_EQ(second.load(), -2) << "the second run opened the temporary file the first one writes";
+    EXPECT_EQ(second.load(), kDownloadFileNotOpened) << "the second run opened the temporary file the first one writes";
     EXPECT_TRUE(finished);
     EXPECT_TRUE(ReadFile(dest / "dict.zip") == Pattern(size)) << "the first run placed a package not its own";
 }
@@ -516,13 +516,14 @@ TEST(Transfer, MissingArgumentsAndUnopenableFilesFailBeforeAnyRequest) {
     TempDir dir;
     CurlEasy handle(curl_easy_init());
     std::string url = server.BaseUrl() + "/p";
-    EXPECT_EQ(DownloadToFile(nullptr, url.c_str(), (dir / "f").c_str(), nullptr), -1);
-    EXPECT_EQ(DownloadToFile(handle.get(), nullptr, (dir / "f").c_str(), nullptr), -1);
-    EXPECT_EQ(DownloadToFile(handle.get(), url.c_str(), nullptr, nullptr), -1);
-    EXPECT_EQ(DownloadToFile(handle.get(), url.c_str(), (dir / "no/such/folder").c_str(), nullptr), -2);
+    EXPECT_EQ(DownloadToFile(nullptr, url.c_str(), (dir / "f").c_str(), nullptr), kDownloadArgumentMissing);
+    EXPECT_EQ(DownloadToFile(handle.get(), nullptr, (dir / "f").c_str(), nullptr), kDownloadArgumentMissing);
+    EXPECT_EQ(DownloadToFile(handle.get(), url.c_str(), nullptr, nullptr), kDownloadArgumentMissing);
+    EXPECT_EQ(DownloadToFile(handle.get(), url.c_str(), (dir / "no/such/folder").c_str(), nullptr),
+              kDownloadFileNotOpened);
     EXPECT_EQ(server.RequestCount(), 0u);
     TransferRequest request{nullptr, L"/tmp/x", handle.get()};
-    EXPECT_EQ(request.RunTransfer(nullptr), 3);
+    EXPECT_EQ(request.RunTransfer(nullptr), kTransferFailed);
 }
 
 TEST(Transfer, OnlyHttpAddressesAreFetched) {
@@ -530,7 +531,7 @@ TEST(Transfer, OnlyHttpAddressesAreFetched) {
     CurlEasy handle(curl_easy_init());
     DAzOredavedidEzi windowless("", "", "1#2", "");  // progress posts to it go nowhere
     int rc = DownloadToFile(handle.get(), "file:///etc/passwd", (dir / "f").c_str(), &windowless);
-    EXPECT_NE(rc, 0);
+    EXPECT_NE(rc, kDownloadDone);
     struct stat st {};
     ASSERT_EQ(stat((dir / "f").c_str(), &st), 0);
     EXPECT_EQ(st.st_size, 0) << "no local file is copied";
