@@ -1,13 +1,13 @@
 #include "DownloadThread.h"
 
 #include "platform/CodePage.h"
+#include "transfer/IDownloadDialog.h"
 #include "transfer/Placement.h"
 #include "transfer/TransferRequest.h"
-#include "ui/DAzOredavedidEzi.h"
 
 namespace {
 // One attempt with the library set up; true when the transfer succeeded.
-bool Transfer(TransferRequest& request, DAzOredavedidEzi* dlg) {
+bool Transfer(TransferRequest& request, IDownloadDialog* dlg) {
     if (curl_global_init(CURL_GLOBAL_ALL) != CURLE_OK) return false;
     CurlEasy handle(curl_easy_init());
     if (!handle) return false;
@@ -20,9 +20,9 @@ bool Transfer(TransferRequest& request, DAzOredavedidEzi* dlg) {
 }  // namespace
 
 UINT DownloadThreadProc(LPVOID pParam) {
-    auto* dlg = static_cast<DAzOredavedidEzi*>(pParam);
-    std::wstring url = CA2W(dlg->m_strUrl);
-    std::wstring localPath = CA2W(MakeTempFilePath(dlg->m_strDestPath));
+    auto* dlg = static_cast<IDownloadDialog*>(pParam);
+    std::wstring url = CA2W(dlg->GetPackageUrl());
+    std::wstring localPath = CA2W(MakeTempFilePath(dlg->GetDestPath()));
     TransferRequest request{url.c_str(), localPath.c_str(), nullptr};
     if (Transfer(request, dlg)) {
         curl_global_cleanup();

@@ -6,5 +6,5 @@
 inline constexpr UINT kWorkerCompleted = 1;
 inline constexpr UINT kWorkerShowedError = 0;
 
-// The download worker, given the download dialog.
+// The download worker, given the download dialog as its IDownloadDialog.
 UINT DownloadThreadProc(LPVOID pParam);

@@ -54,8 +54,7 @@ bool IsIdentity(std::string_view value) {
 // choosing: nothing asked for one, so the library passes it on undecoded.
 bool EncodedByTheServer(CURL* handle) {
     curl_header* encoding = nullptr;
-    for (size_t i = 0; curl_easy_header(handle, "Content-Encoding", i, CURLH_HEADER, -1, &encoding) == CURLHE_OK;
-         ++i) {
+    for (size_t i = 0; curl_easy_header(handle, "Content-Encoding", i, CURLH_HEADER, -1, &encoding) == CURLHE_OK; ++i) {
         if (!IsIdentity(encoding->value)) return true;
     }
     return false;

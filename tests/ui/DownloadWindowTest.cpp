@@ -45,8 +45,10 @@ enum class Attempt { Whole, Broken, HeldThenWhole, HeldThenBroken, Stalled };
 DAzOredavedidEzi* Dialog() {
     return static_cast<DAzOredavedidEzi*>(theApp.m_pMainWnd);
 }
+// What the bar shows while the dialog is on the screen; -1 otherwise.
 int Bar() {
-    return Dialog() ? Dialog()->m_ctlProgress.m_nPos.load() : -1;
+    HWND dlg = Dialog() ? Dialog()->GetSafeHwnd() : nullptr;
+    return ::IsWindow(dlg) ? static_cast<int>(::SendMessage(::GetDlgItem(dlg, IDC_PROGRESS), PBM_GETPOS, 0, 0)) : -1;
 }
 // A held attempt stands at exactly half. (The first post may read 100 before
 // the server has given the size, so "at least half" would come too early.)
@@ -61,9 +63,10 @@ QString Button() {
     return w ? ControlText(w, IDCANCEL) : QString();
 }
 // The done state as the button handler sees it: the caption comes first,
-// then the flag, and a press between the two still asks for confirmation.
+// then the flag, and a press between the two still asks for confirmation;
+// the worker ends once it has set both.
 bool Done() {
-    return Button() == "完成" && Dialog() && Dialog()->m_bFinished;
+    return Button() == "完成" && AfxWaitForRunningThreads(0);
 }
 std::function<void()> Press(QString caption, int key) {
     return [=] { PressKey(FindWindow(caption), key); };
@@ -108,7 +111,8 @@ protected:
         if (request.target.find("dict.php") != std::string::npos) {
             ++queries;
             paintedAtQuery = shown.downloadPaints > 0;
-            return SendReply(conn, Reply{.body = packageUrl.empty() ? server.BaseUrl() + "/packages/dict.zip" : packageUrl});
+            return SendReply(conn,
+                             Reply{.body = packageUrl.empty() ? server.BaseUrl() + "/packages/dict.zip" : packageUrl});
         }
         Attempt a = plan.at(std::min<size_t>(attempts++, plan.size() - 1));
         if (a == Attempt::Whole) return SendReply(conn, Reply{.body = Pattern(kSize)});
@@ -319,8 +323,9 @@ TEST_P(Unanswered, FailsWithinTheStallLimitAndRetryGetsANewAttempt) {
     } shortLimit;
     const bool stalls = GetParam() == Silence::AfterTheHead;
     SilentListener silent(GetParam() == Silence::FullQueue);
-    if (!stalls) packageUrl = (GetParam() == Silence::FullQueue ? "http" : "https") + std::string("://127.0.0.1:") +
-                              std::to_string(silent.Port()) + "/packages/dict.zip";
+    if (!stalls)
+        packageUrl = (GetParam() == Silence::FullQueue ? "http" : "https") + std::string("://127.0.0.1:") +
+                     std::to_string(silent.Port()) + "/packages/dict.zip";
     plan = {Attempt::Stalled, Attempt::Whole};
     std::vector<Step> steps{{"the error", [] { return Showing(kError); }, Press(kError, Qt::Key_Return)}};
     if (stalls)
