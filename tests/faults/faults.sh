@@ -151,7 +151,7 @@ start_stall_server() {
 # connection stays unanswered (the system may tell a client it is connected
 # while it drops the client's last handshake packet).
 start_full_queue() {
-  setsid perl -MIO::Socket::INET -MIO::Select -e '
+  read -r queue_port queue_pid < <(perl -MIO::Socket::INET -MIO::Select -e '
     my $l = IO::Socket::INET->new(LocalAddr => "127.0.0.1", LocalPort => 0, Proto => "tcp") or die;
     $l->listen(0) or die;
     my @fillers;
@@ -160,17 +160,11 @@ start_full_queue() {
       push @fillers, $s;
       last unless IO::Select->new($s)->can_write(0.3) && $s->connected;
     }
-    open(my $out, ">", "$ARGV[0].new") or die;
-    print $out $l->sockport;
-    close $out;
-    rename "$ARGV[0].new", $ARGV[0];
-    sleep 110' "$work/queue-port" >/dev/null 2>&1 &
-  sessions+=($!)
-  for _ in $(seq 400); do
-    [ -s "$work/queue-port" ] && { queue_port=$(cat "$work/queue-port"); return 0; }
-    sleep 0.05
-  done
-  fail "the server with a full queue did not start"
+    my $pid = fork // die;
+    if ($pid) { print $l->sockport, " $pid\n"; exit }
+    close STDOUT;
+    sleep 110' 2>/dev/null) && [ -n "$queue_pid" ] || fail "the server with a full queue did not start"
+  pids+=("$queue_pid")
 }
 
 server() {  # start_server, and the package it serves is the one expected

@@ -373,9 +373,8 @@ SilentListener::SilentListener(bool full) {
         throw e;
     }
     port_ = ntohs(addr.sin_port);
-    // Connections until one stays unanswered. The system may tell a client
-    // it is connected while it drops the client's last handshake packet, so
-    // a count of the queue's places does not do.
+    // Connections until one stays unanswered: the system may tell a client it
+    // is connected while it drops the client's last handshake packet.
     for (int i = 0; full && i < 64; ++i) {
         int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
         if (fd < 0) break;

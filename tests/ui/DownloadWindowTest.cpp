@@ -308,10 +308,13 @@ INSTANTIATE_TEST_SUITE_P(
 // over https). Each attempt is given up on after the stall limit (shortened
 // for the test) and the failure is offered for a retry; the stalled server
 // sends the whole package the next time.
-enum class Silence { AfterTheHead, FullQueue, NoHandshake };
-const char* const kSilenceNames[] = {"AfterTheHead", "FullQueue", "NoHandshake"};
-void PrintTo(Silence s, std::ostream* os) {
-    *os << kSilenceNames[static_cast<int>(s)];
+struct Silence {
+    const char* name;
+    const char* scheme;  // of the silent listener's address; none: this server stalls after its head
+    bool fullQueue;
+};
+void PrintTo(const Silence& s, std::ostream* os) {
+    *os << s.name;
 }
 
 class Unanswered : public Run, public testing::WithParamInterface<Silence> {};
@@ -321,11 +324,10 @@ TEST_P(Unanswered, FailsWithinTheStallLimitAndRetryGetsANewAttempt) {
         ShortStallLimit() { SetStallLimitForTesting(1); }
         ~ShortStallLimit() { SetStallLimitForTesting(kStallLimitSeconds); }
     } shortLimit;
-    const bool stalls = GetParam() == Silence::AfterTheHead;
-    SilentListener silent(GetParam() == Silence::FullQueue);
-    if (!stalls)
-        packageUrl = (GetParam() == Silence::FullQueue ? "http" : "https") + std::string("://127.0.0.1:") +
-                     std::to_string(silent.Port()) + "/packages/dict.zip";
+    const Silence& s = GetParam();
+    const bool stalls = !s.scheme;
+    SilentListener silent(s.fullQueue);
+    if (!stalls) packageUrl = s.scheme + ("://127.0.0.1:" + std::to_string(silent.Port())) + "/packages/dict.zip";
     plan = {Attempt::Stalled, Attempt::Whole};
     std::vector<Step> steps{{"the error", [] { return Showing(kError); }, Press(kError, Qt::Key_Return)}};
     if (stalls)
@@ -341,10 +343,9 @@ TEST_P(Unanswered, FailsWithinTheStallLimitAndRetryGetsANewAttempt) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Servers, Unanswered,
-                         testing::Values(Silence::AfterTheHead, Silence::FullQueue, Silence::NoHandshake),
-                         [](const testing::TestParamInfo<Silence>& p) {
-                             return std::string(kSilenceNames[static_cast<int>(p.param)]);
-                         });
+                         testing::Values(Silence{"AfterTheHead", nullptr, false}, Silence{"FullQueue", "http", true},
+                                         Silence{"NoHandshake", "https", false}),
+                         [](const testing::TestParamInfo<Silence>& p) { return p.param.name; });
 
 TEST_F(Run, DialogIsPaintedBeforeTheServiceIsAsked) {
     plan = {Attempt::Whole};
