@@ -60,7 +60,7 @@ public:
     long posts = 0;
     Clock::time_point startedAt;
     Clock::time_point finishedAt;
-    double cpuAtStart = 0;  // the interface thread's own CPU seconds
+    double cpuAtStart = 0;   // the interface thread's own CPU seconds
     QTimer* poll = nullptr;  // looks for the end; quick only once the last byte is in
 
 protected:
@@ -94,16 +94,19 @@ int RunChild(const char* url, const char* dest) {
     CountingDialog dlg(url, dest, "12#345", "bench");
     BarPaints paints;
     double cpu = 0;
-    // Leaves as soon as the package is placed.
+    bool finished = false;
+    // Leaves as soon as the package is placed: the worker has ended without
+    // the error dialog.
     QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&dlg, &poll, &cpu] {
+    QObject::connect(&poll, &QTimer::timeout, [&dlg, &poll, &cpu, &finished] {
         for (QWidget* w : QApplication::topLevelWidgets())
             if (w->isVisible() && w->windowTitle() == QString::fromUtf8("错误")) {
                 std::printf("0 0 0 0\n");  // the download failed
                 std::fflush(stdout);
                 _exit(2);
             }
-        if (!dlg.m_bFinished) return;
+        if (!AfxWaitForRunningThreads(0)) return;
+        finished = true;
         dlg.finishedAt = Clock::now();
         cpu = ThreadCpuSeconds() - dlg.cpuAtStart;
         poll.stop();
@@ -112,14 +115,19 @@ int RunChild(const char* url, const char* dest) {
     dlg.poll = &poll;
     poll.start(kSlowPollMs);
     CRect bar;
-    QTimer::singleShot(0, [&] { dlg.m_ctlProgress.GetClientRect(&bar); });
+    QTimer::singleShot(0, [&] {  // the bar's control, as the window system has it
+        for (QWidget* window : QApplication::topLevelWidgets())
+            for (QWidget* control : window->findChildren<QWidget*>())
+                if (control->property("afxControlId").toInt() == IDC_PROGRESS)
+                    bar = CRect(0, 0, control->width(), control->height());
+    });
     dlg.DoModal();
     AfxWaitForRunningThreads(10000);
     rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     double seconds = std::chrono::duration<double>(dlg.finishedAt - dlg.startedAt).count();
-    std::printf("%.6f %ld %ld %d %ld %ld %.6f\n", seconds, dlg.posts, usage.ru_maxrss, dlg.m_bFinished ? 1 : 0,
-                paints.count, static_cast<long>(bar.Width()), cpu);
+    std::printf("%.6f %ld %ld %d %ld %ld %.6f\n", seconds, dlg.posts, usage.ru_maxrss, finished ? 1 : 0, paints.count,
+                static_cast<long>(bar.Width()), cpu);
     return 0;
 }
 

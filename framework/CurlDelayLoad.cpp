@@ -46,6 +46,9 @@ DELAY_LOADED_VOID(curl_easy_cleanup, (CURL * handle), (handle))
 DELAY_LOADED(CURLcode, curl_easy_perform, (CURL * handle), (handle), CURLE_FAILED_INIT)
 DELAY_LOADED(curl_slist*, curl_slist_append, (curl_slist * list, const char* text), (list, text), nullptr)
 DELAY_LOADED_VOID(curl_slist_free_all, (curl_slist * list), (list))
+DELAY_LOADED(CURLHcode, curl_easy_header,
+             (CURL * handle, const char* name, size_t index, unsigned int origin, int request, curl_header** hout),
+             (handle, name, index, origin, request, hout), CURLHE_NOT_BUILT_IN)
 DELAY_LOADED(CURLM*, curl_multi_init, (void), (), nullptr)
 DELAY_LOADED(CURLMcode, curl_multi_cleanup, (CURLM * multi), (multi), CURLM_BAD_HANDLE)
 DELAY_LOADED(CURLMcode, curl_multi_add_handle, (CURLM * multi, CURL* handle), (multi, handle), CURLM_BAD_HANDLE)

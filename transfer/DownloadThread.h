@@ -1,6 +1,10 @@
 #pragma once
 #include "platform/WinTypes.h"
 
-// The download worker, given the download dialog: 1 when the package was
-// transferred and placed, 0 when the error step ran.
+// How a download worker ended: the package was transferred and the
+// completion step ran, or the error step ran.
+inline constexpr UINT kWorkerCompleted = 1;
+inline constexpr UINT kWorkerShowedError = 0;
+
+// The download worker, given the download dialog as its IDownloadDialog.
 UINT DownloadThreadProc(LPVOID pParam);

@@ -2,12 +2,13 @@
 
 #include <climits>
 
-#include "ui/DAzOredavedidEzi.h"
+#include "framework/Wnd.h"
+#include "transfer/IDownloadDialog.h"
 
 std::atomic<int32_t> ProgressHighWater{0};
 
 int OnTransferProgress(void* dialog, double received, double expected) {
-    auto* dlg = static_cast<DAzOredavedidEzi*>(dialog);
+    auto* dlg = static_cast<IDownloadDialog*>(dialog);
     int value = 100;  // no size known (yet)
     if (expected > 0) {
         double percent = received / expected * 100.0;
@@ -16,5 +17,5 @@ int OnTransferProgress(void* dialog, double received, double expected) {
         value = ProgressHighWater.load();
     }
     // Once the dialog is gone nobody waits for the package: the transfer stops.
-    return ::PostMessageW(dlg->GetSafeHwnd(), dlg->m_nProgressMsg, static_cast<WPARAM>(value), 0) ? 0 : 1;
+    return ::PostMessageW(dlg->GetProgressWindow(), dlg->GetProgressMessage(), static_cast<WPARAM>(value), 0) ? 0 : 1;
 }

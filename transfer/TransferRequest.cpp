@@ -1,7 +1,10 @@
 #include "TransferRequest.h"
 
+#include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <memory>
+#include <string_view>
 
 #include "platform/CodePage.h"
 #include "platform/Files.h"
@@ -24,6 +27,12 @@ const long kReceiveBufferSize = 512L << 10;
 // Seconds the file's times are put ahead of the server's modification time.
 const int64_t kStampOffset = 14400;
 
+// The library's write callback: the block goes into the stream. A short
+// count makes the library end the transfer with its write error.
+size_t WriteToStream(char* data, size_t size, size_t count, void* stream) {
+    return std::fwrite(data, 1, size * count, static_cast<FILE*>(stream));
+}
+
 CURLcode SetTransferOptions(CURL* handle, FILE* file, CurlSlist& headers, ProgressHook* hook) {
     CURLcode rc = curl_easy_setopt(handle, CURLOPT_WRITEDATA, file);
     if (rc != CURLE_OK) return rc;
@@ -34,11 +43,31 @@ CURLcode SetTransferOptions(CURL* handle, FILE* file, CurlSlist& headers, Progre
     return curl_easy_setopt(handle, CURLOPT_PROGRESSDATA, hook);
 }
 
+// No encoding at all, whatever the letters' case.
+bool IsIdentity(std::string_view value) {
+    constexpr std::string_view kIdentity = "identity";
+    return value.empty() || std::ranges::equal(value, kIdentity, [](char a, char b) {
+               return std::tolower(static_cast<unsigned char>(a)) == b;
+           });
+}
+
+// True when the final answer's body is stored in an encoding of the server's
+// choosing: nothing asked for one, so the library passes it on undecoded.
+bool EncodedByTheServer(CURL* handle) {
+    curl_header* encoding = nullptr;
+    for (size_t i = 0; curl_easy_header(handle, "Content-Encoding", i, CURLH_HEADER, -1, &encoding) == CURLHE_OK; ++i) {
+        if (!IsIdentity(encoding->value)) return true;
+    }
+    return false;
+}
+
 // Only a 2xx answer carries the package: anything else is the server's error
-// page or a redirect (never followed), however large its body.
+// page or a redirect (never followed), however large its body. Nor does a
+// part (no range was asked for) or an encoded body.
 bool FinalAnswerIsAPackage(CURL* handle) {
     long status = 0;
-    return curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) == CURLE_OK && status >= 200 && status <= 299;
+    if (curl_easy_getinfo(handle, CURLINFO_RESPONSE_CODE, &status) != CURLE_OK) return false;
+    return status >= 200 && status <= 299 && status != 206 && !EncodedByTheServer(handle);
 }
 
 // Through the descriptor this run holds, after the last write has reached it.
@@ -62,19 +91,24 @@ int ProgressTrampoline(void* progressData, double expected, double received, dou
 }
 
 int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* progressContext) {
-    if (!handle || !url || !localPath) return -1;
+    if (!handle || !url || !localPath) return kDownloadArgumentMissing;
     CURLcode rc = curl_easy_setopt(handle, CURLOPT_URL, url);
     if (rc != CURLE_OK) return rc;
     // The package comes over http or https only; never from a local file.
     if ((rc = curl_easy_setopt(handle, CURLOPT_PROTOCOLS_STR, "http,https")) != CURLE_OK) return rc;
-    if ((rc = curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, std::fwrite)) != CURLE_OK) return rc;
-    // A server that stops sending fails the attempt, which the user may retry.
+    if ((rc = curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, WriteToStream)) != CURLE_OK) return rc;
+    // A worker thread's transfer: the library's time limits must not use signals.
+    if ((rc = curl_easy_setopt(handle, CURLOPT_NOSIGNAL, 1L)) != CURLE_OK) return rc;
+    // A server that stops sending fails the attempt, which the user may retry;
+    // so does one that never completes the connection or its TLS handshake.
+    const long stallLimit = g_stallLimitSeconds.load();
     if ((rc = curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L)) != CURLE_OK) return rc;
-    if ((rc = curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, g_stallLimitSeconds.load())) != CURLE_OK) return rc;
+    if ((rc = curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, stallLimit)) != CURLE_OK) return rc;
+    if ((rc = curl_easy_setopt(handle, CURLOPT_CONNECTTIMEOUT, stallLimit)) != CURLE_OK) return rc;
     curl_easy_setopt(handle, CURLOPT_BUFFERSIZE, kReceiveBufferSize);
     auto buffer = std::make_unique_for_overwrite<char[]>(kWriteBufferSize);  // outlives the stream that uses it
     FileStream file(fopen_nofollow(localPath, "wb"));
-    if (!file) return -2;
+    if (!file) return kDownloadFileNotOpened;
     setvbuf(file.get(), buffer.get(), _IOFBF, kWriteBufferSize);
 
     ProgressHook hook{OnTransferProgress, progressContext};
@@ -102,5 +136,5 @@ int TransferRequest::RunTransfer(void* progressContext) {
     CStringA narrowPath = CW2A(localPath ? localPath : L"");
     int result = DownloadToFile(handle, url ? narrowUrl.c_str() : nullptr, localPath ? narrowPath.c_str() : nullptr,
                                 progressContext);
-    return result != 0 ? 3 : 0;
+    return result != kDownloadDone ? kTransferFailed : kTransferDone;
 }

@@ -3,7 +3,8 @@
 #include "framework/AfxString.h"
 #include "framework/CurlHandles.h"
 
-// Seconds a transfer may go without receiving a byte before it fails.
+// Seconds a transfer may go without receiving a byte, or take to connect
+// (the TLS handshake included), before it fails.
 inline constexpr long kStallLimitSeconds = 60;
 // For tests only: the stall limit of the transfers started from now on.
 void SetStallLimitForTesting(long seconds);
@@ -18,15 +19,22 @@ struct ProgressHook {
 // The library's progress callback: hands the download figures to the hook.
 int ProgressTrampoline(void* progressData, double expected, double received, double uploadTotal, double uploadDone);
 
-// 0 on success; -1 without handle, URL or path; -2 when the local file cannot
-// be opened; otherwise the code of the first library call that failed.
+// What DownloadToFile answers besides the code of the first library call
+// that failed.
+inline constexpr int kDownloadDone = CURLE_OK;
+inline constexpr int kDownloadArgumentMissing = -1;  // no handle, URL or path
+inline constexpr int kDownloadFileNotOpened = -2;    // the local file cannot be opened
+
 int DownloadToFile(CURL* handle, const char* url, const char* localPath, void* progressContext);
+
+inline constexpr int kTransferDone = 0;
+inline constexpr int kTransferFailed = 3;
 
 struct TransferRequest {
     const wchar_t* url;
     const wchar_t* localPath;
     CURL* handle;
 
-    // 0 on success, 3 on any failure.
+    // kTransferDone, or kTransferFailed whatever the failure.
     int RunTransfer(void* progressContext);
 };

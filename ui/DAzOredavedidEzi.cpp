@@ -31,11 +31,13 @@ DAzOredavedidEzi::DAzOredavedidEzi(CStringA strUrl, CStringA strDestPath, CStrin
       m_strUrl(std::move(strUrl)),
       m_strDestPath(std::move(strDestPath)),
       m_strDictKey(std::move(strDictKey)),
-      m_strDisplayName(std::move(strDisplayName)),
+      m_strDisplayName(DisplayNameOrDefault(std::move(strDisplayName))),
       m_bFinished(false),
-      m_bLeaving(false) {
-    // "词典" in the code page in force (B4 CA B5 E4 where that is 936).
-    if (m_strDisplayName.empty()) m_strDisplayName = CW2A(L"\u8BCD\u5178");
+      m_bLeaving(false) {}
+
+CStringA DisplayNameOrDefault(CStringA strDisplayName) {
+    if (strDisplayName.empty()) return CW2A(L"\u8BCD\u5178");  // 词典
+    return strDisplayName;
 }
 
 DAzOredavedidEzi::~DAzOredavedidEzi() {
@@ -69,8 +71,12 @@ BOOL DAzOredavedidEzi::OnInitDialog() {
     // dialog drawn, not an empty frame, while it is asked.
     UpdateWindow();
     QueryPackageUrl(m_strDictKey, m_strUrl);
-    AfxBeginThread(DownloadThreadProc, this, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
+    StartDownloadWorker();
     return TRUE;
+}
+
+void DAzOredavedidEzi::StartDownloadWorker() {
+    AfxBeginThread(DownloadThreadProc, static_cast<IDownloadDialog*>(this), THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
 }
 
 void DAzOredavedidEzi::OnPaint() {
@@ -131,7 +137,7 @@ void DAzOredavedidEzi::ShowDownloadError() {
     if (dlg.DoModal() == IDOK) {
         m_ctlProgress.m_nMax = 100;
         m_ctlProgress.m_nMin = 0;
-        AfxBeginThread(DownloadThreadProc, this, THREAD_PRIORITY_NORMAL, 0, 0, nullptr);
+        StartDownloadWorker();
         return;
     }
     OnCancel();

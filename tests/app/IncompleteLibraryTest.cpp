@@ -135,10 +135,14 @@ TEST_F(Incomplete, MissingDialogsEndTheirRunsAtOnceWithMinusOne) {
 TEST_F(Incomplete, TheRefusedConfirmationLetsTheDownloadGoOnAndTheMissingInstallStepEndsIt) {
     QString doneCaption = "unread";
     bool iconless = false;
-    Launch("12#345", {{"the first half arrives", [] { return Dialog() && Dialog()->m_ctlProgress.m_nPos.load() == 50; },
+    Launch("12#345", {{"the first half arrives",
+                       [] {
+                           return Dialog() && ::SendMessageW(::GetDlgItem(Dialog()->GetSafeHwnd(), IDC_PROGRESS),
+                                                             PBM_GETPOS, 0, 0) == 50;
+                       },
                        [] { PressKey(FindWindow(kDownload), Qt::Key_Escape); }},
                       {"after the question that could not be asked", [] { return true; }, [this] { Release(); }},
-                      {"the rest arrives", [] { return Dialog() && Dialog()->m_bFinished; },
+                      {"the rest arrives (its worker ends)", [] { return AfxWaitForRunningThreads(0); },
                        [&] {
                            QWidget* w = FindWindow(kDownload);
                            doneCaption = ControlText(w, IDCANCEL);

@@ -90,10 +90,10 @@ TEST(DefaultName, IsStoredInTheNarrowCodePageInForce) {
     std::string restore = setlocale(LC_ALL, nullptr);
     if (!setlocale(LC_ALL, "zh_CN.GBK"))
         GTEST_SKIP() << "locale zh_CN.GBK is not installed (scripts/setup.sh makes it)";
-    CStringA gbk = DAzOredavedidEzi("u", "d", "1#2", "").m_strDisplayName;
+    CStringA gbk = DisplayNameOrDefault("");
     setlocale(LC_ALL, "C.UTF-8");
-    CStringA utf8 = DAzOredavedidEzi("u", "d", "1#2", "").m_strDisplayName;
-    CStringA given = DAzOredavedidEzi("u", "d", "1#2", "x").m_strDisplayName;
+    CStringA utf8 = DisplayNameOrDefault("");
+    CStringA given = DisplayNameOrDefault("x");
     setlocale(LC_ALL, restore.c_str());
     EXPECT_EQ(gbk, "\xB4\xCA\xB5\xE4");
     EXPECT_EQ(utf8, "\xE8\xAF\x8D\xE5\x85\xB8");

@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
 # The real program against faults around its files and its server: full
 # disks, kills and leaving at each stage, odd things planted at its paths,
-# error pages, a stalled server, a name the locale cannot spell. After every
-# case the destination is absent or one whole package (or, where a case
-# planted something there, exactly what was planted), and what is left on
-# disk is reported.
+# error pages, a stalled server, one that never answers the connection, a
+# name the locale cannot spell. After every case the destination is absent
+# or one whole package (or, where a case planted something there, exactly
+# what was planted), and what is left on disk is reported.
 #   faults.sh <program> <case>
 set -euo pipefail
 program=$1
@@ -144,6 +144,27 @@ start_stall_server() {
     sleep 0.05
   done
   fail "the stalling server did not start"
+}
+
+# A server on $queue_port that never takes a connection, its queue full: an
+# attempt to connect to it is never answered. It connects to itself until a
+# connection stays unanswered (the system may tell a client it is connected
+# while it drops the client's last handshake packet).
+start_full_queue() {
+  read -r queue_port queue_pid < <(perl -MIO::Socket::INET -MIO::Select -e '
+    my $l = IO::Socket::INET->new(LocalAddr => "127.0.0.1", LocalPort => 0, Proto => "tcp") or die;
+    $l->listen(0) or die;
+    my @fillers;
+    for (1 .. 64) {
+      my $s = IO::Socket::INET->new(PeerAddr => "127.0.0.1", PeerPort => $l->sockport, Blocking => 0) or die;
+      push @fillers, $s;
+      last unless IO::Select->new($s)->can_write(0.3) && $s->connected;
+    }
+    my $pid = fork // die;
+    if ($pid) { print $l->sockport, " $pid\n"; exit }
+    close STDOUT;
+    sleep 110' 2>/dev/null) && [ -n "$queue_pid" ] || fail "the server with a full queue did not start"
+  pids+=("$queue_pid")
 }
 
 server() {  # start_server, and the package it serves is the one expected
@@ -549,6 +570,16 @@ case $case in
     within 30 grep -q "GET /packages/dict.zip " "$work/nginx/access.log" || fail "the package was not fetched"
     expect_done
     nothing_else_in_destination_folder
+    ;;
+  full_queue)
+    # Nothing answers the connection; an attempt fails after 60 s.
+    server 16 0
+    start_full_queue
+    run "http://127.0.0.1:$queue_port/packages/dict.zip"
+    expect_error 80
+    no_destination
+    nothing_else_in_destination_folder
+    leave_from_error
     ;;
   latin1_name)
     # A name in bytes the locale's encoding cannot read: placed under exactly

@@ -356,6 +356,40 @@ void LoopbackServer::Serve(int fd) {
     // conn's destructor finishes the response if the handler left it open.
 }
 
+// ---- SilentListener ----
+
+SilentListener::SilentListener(bool full) {
+    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (listenFd_ < 0) throw SysError("socket");
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::listen(listenFd_, full ? 0 : 8) != 0 ||
+        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
+        std::system_error e = SysError("listen");
+        ::close(listenFd_);
+        throw e;
+    }
+    port_ = ntohs(addr.sin_port);
+    // Connections until one stays unanswered: the system may tell a client it
+    // is connected while it drops the client's last handshake packet.
+    for (int i = 0; full && i < 64; ++i) {
+        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+        if (fd < 0) break;
+        fillers_.push_back(fd);
+        ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
+        pollfd connecting{fd, POLLOUT, 0};
+        if (::poll(&connecting, 1, 300) == 0) break;
+    }
+}
+
+SilentListener::~SilentListener() {
+    for (int fd : fillers_) ::close(fd);
+    ::close(listenFd_);
+}
+
 // ---- helpers ----
 
 void SendReply(HttpConnection& conn, const Reply& reply) {

@@ -103,6 +103,24 @@ private:
     std::thread acceptThread_;
 };
 
+// A listener on 127.0.0.1 that never accepts: the system completes the
+// connections into its queue and nobody ever reads them. A full one has its
+// queue filled at once, so that a connection attempt is never answered.
+class SilentListener {
+public:
+    explicit SilentListener(bool full);  // throws std::system_error
+    ~SilentListener();
+    SilentListener(const SilentListener&) = delete;
+    SilentListener& operator=(const SilentListener&) = delete;
+
+    uint16_t Port() const { return port_; }
+
+private:
+    int listenFd_ = -1;
+    std::vector<int> fillers_;
+    uint16_t port_ = 0;
+};
+
 struct Reply {
     int status = 200;
     std::string reason = "OK";

@@ -45,8 +45,10 @@ enum class Attempt { Whole, Broken, HeldThenWhole, HeldThenBroken, Stalled };
 DAzOredavedidEzi* Dialog() {
     return static_cast<DAzOredavedidEzi*>(theApp.m_pMainWnd);
 }
+// What the bar shows while the dialog is on the screen; -1 otherwise.
 int Bar() {
-    return Dialog() ? Dialog()->m_ctlProgress.m_nPos.load() : -1;
+    HWND dlg = Dialog() ? Dialog()->GetSafeHwnd() : nullptr;
+    return ::IsWindow(dlg) ? static_cast<int>(::SendMessageW(::GetDlgItem(dlg, IDC_PROGRESS), PBM_GETPOS, 0, 0)) : -1;
 }
 // A held attempt stands at exactly half. (The first post may read 100 before
 // the server has given the size, so "at least half" would come too early.)
@@ -61,9 +63,10 @@ QString Button() {
     return w ? ControlText(w, IDCANCEL) : QString();
 }
 // The done state as the button handler sees it: the caption comes first,
-// then the flag, and a press between the two still asks for confirmation.
+// then the flag, and a press between the two still asks for confirmation;
+// the worker ends once it has set both.
 bool Done() {
-    return Button() == "完成" && Dialog() && Dialog()->m_bFinished;
+    return Button() == "完成" && AfxWaitForRunningThreads(0);
 }
 std::function<void()> Press(QString caption, int key) {
     return [=] { PressKey(FindWindow(caption), key); };
@@ -108,7 +111,8 @@ protected:
         if (request.target.find("dict.php") != std::string::npos) {
             ++queries;
             paintedAtQuery = shown.downloadPaints > 0;
-            return SendReply(conn, Reply{.body = server.BaseUrl() + "/packages/dict.zip"});
+            return SendReply(conn,
+                             Reply{.body = packageUrl.empty() ? server.BaseUrl() + "/packages/dict.zip" : packageUrl});
         }
         Attempt a = plan.at(std::min<size_t>(attempts++, plan.size() - 1));
         if (a == Attempt::Whole) return SendReply(conn, Reply{.body = Pattern(kSize)});
@@ -149,6 +153,7 @@ protected:
     bool Placed() { return ReadFile(dest / "dict.zip") == Pattern(kSize); }
 
     std::vector<Attempt> plan;
+    std::string packageUrl;  // the service's answer; this server's package when empty
     std::atomic<size_t> attempts{0};
     std::atomic<int> queries{0};
     std::atomic<bool> paintedAtQuery{false};
@@ -298,22 +303,49 @@ INSTANTIATE_TEST_SUITE_P(
                     ErrorAnswer{"ExitButton", [](QWidget* w) { ClickButton(w, "退出"); }, false}),
     [](const testing::TestParamInfo<ErrorAnswer>& p) { return p.param.name; });
 
-// A package server that stops sending is given up on (after a stall limit
-// shortened for the test) and the failure is offered for a retry.
-TEST_F(Run, StalledTransferFailsAndRetryGetsANewAttempt) {
+// A package server that does not answer: it stops sending after its head,
+// its queue is full, or it takes the connection and never speaks (reached
+// over https). Each attempt is given up on after the stall limit (shortened
+// for the test) and the failure is offered for a retry; the stalled server
+// sends the whole package the next time.
+struct Silence {
+    const char* name;
+    const char* scheme;  // of the silent listener's address; none: this server stalls after its head
+    bool fullQueue;
+};
+void PrintTo(const Silence& s, std::ostream* os) {
+    *os << s.name;
+}
+
+class Unanswered : public Run, public testing::WithParamInterface<Silence> {};
+
+TEST_P(Unanswered, FailsWithinTheStallLimitAndRetryGetsANewAttempt) {
     struct ShortStallLimit {
         ShortStallLimit() { SetStallLimitForTesting(1); }
         ~ShortStallLimit() { SetStallLimitForTesting(kStallLimitSeconds); }
     } shortLimit;
+    const Silence& s = GetParam();
+    const bool stalls = !s.scheme;
+    SilentListener silent(s.fullQueue);
+    if (!stalls) packageUrl = s.scheme + ("://127.0.0.1:" + std::to_string(silent.Port())) + "/packages/dict.zip";
     plan = {Attempt::Stalled, Attempt::Whole};
-    Launch({{"the error", [] { return Showing(kError); }, Press(kError, Qt::Key_Return)},
-            {"done", Done, Press(kDownload, Qt::Key_Escape)},
-            Install()});
-    EXPECT_EQ(stallsGivenUp.load(), 1) << "the client never gave up on the stalled attempt";
-    EXPECT_EQ(attempts.load(), 2u);
-    EXPECT_EQ(shown.count[kError], 1);
-    EXPECT_TRUE(Placed());
+    std::vector<Step> steps{{"the error", [] { return Showing(kError); }, Press(kError, Qt::Key_Return)}};
+    if (stalls)
+        steps.insert(steps.end(), {{"done", Done, Press(kDownload, Qt::Key_Escape)}, Install()});
+    else
+        steps.push_back({"the error again", [this] { return shown.count[kError] == 2 && Showing(kError); },
+                         Press(kError, Qt::Key_Escape)});
+    Launch(steps);
+    EXPECT_EQ(stallsGivenUp.load(), stalls ? 1 : 0) << "the client never gave up on the stalled attempt";
+    EXPECT_EQ(attempts.load(), stalls ? 2u : 0u);
+    EXPECT_EQ(shown.count[kError], stalls ? 1 : 2);
+    EXPECT_EQ(Placed(), stalls);
 }
+
+INSTANTIATE_TEST_SUITE_P(Servers, Unanswered,
+                         testing::Values(Silence{"AfterTheHead", nullptr, false}, Silence{"FullQueue", "http", true},
+                                         Silence{"NoHandshake", "https", false}),
+                         [](const testing::TestParamInfo<Silence>& p) { return p.param.name; });
 
 TEST_F(Run, DialogIsPaintedBeforeTheServiceIsAsked) {
     plan = {Attempt::Whole};
