@@ -58,9 +58,9 @@ BOOL CWinApp::InitInstance() {
 int CWinApp::ExitInstance() {
     return 0;
 }
-void CWinApp::SetRegistryKey(LPCWSTR lpszRegistryKey) {
-    m_strRegistryKey = lpszRegistryKey;
-}
+// The program keeps no settings of its own: the key is named, and nothing is
+// ever stored under it.
+void CWinApp::SetRegistryKey(LPCWSTR) {}
 void CWinApp::OnHelp() {}
 
 CWinApp* AfxGetApp() {

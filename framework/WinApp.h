@@ -17,7 +17,6 @@ public:
 
     CWnd* m_pMainWnd = nullptr;
     CString m_strAppName;  // the application title
-    CString m_strRegistryKey;
 
 protected:
     void OnHelp();
