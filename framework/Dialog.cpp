@@ -1,6 +1,6 @@
 #include "Dialog.h"
 
-#include "ModalRun.h"
+#include "framework/qt/ModalRun.h"
 
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 

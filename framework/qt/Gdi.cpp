@@ -1,4 +1,4 @@
-#include "Gdi.h"
+#include "framework/Gdi.h"
 
 #include <QApplication>
 #include <QIcon>

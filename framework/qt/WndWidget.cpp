@@ -10,7 +10,7 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "Gdi.h"
+#include "framework/Gdi.h"
 #include "platform/CodePage.h"
 
 namespace {
