@@ -1,3 +1,5 @@
+// The application's start on this ground: the toolkit application, the
+// command line taken before it, and the screen-reader bridge kept off a silent bus.
 #include "framework/WinApp.h"
 
 #include <QApplication>
@@ -12,8 +14,6 @@
 #include "platform/CommandLine.h"
 
 namespace {
-CWinApp* g_pApp = nullptr;
-
 // The session bus the toolkit's screen-reader bridge would connect to: the
 // address given, else the bus library's own choice, the runtime folder's bus.
 std::string ToolkitSessionBus() {
@@ -38,46 +38,12 @@ void KeepScreenReadersOffASilentBus() {
 }
 }  // namespace
 
-BEGIN_MESSAGE_MAP(CWinApp, CCmdTarget)
-    ON_COMMAND(ID_HELP, OnHelp)
-END_MESSAGE_MAP()
-
-CWinApp::CWinApp(LPCWSTR lpszAppName) {
-    g_pApp = this;
-    // Without a name of its own the title is the executable's base name.
-    if (lpszAppName) m_strAppName = lpszAppName;
-}
-
-CWinApp::~CWinApp() {
-    if (g_pApp == this) g_pApp = nullptr;
-}
-
-BOOL CWinApp::InitInstance() {
-    return TRUE;
-}
-int CWinApp::ExitInstance() {
-    return 0;
-}
-// The program keeps no settings of its own: the key is named, and nothing is
-// ever stored under it.
-void CWinApp::SetRegistryKey(LPCWSTR) {}
-void CWinApp::OnHelp() {}
-
-CWinApp* AfxGetApp() {
-    return g_pApp;
-}
-CWnd* AfxGetMainWnd() {
-    return g_pApp ? g_pApp->m_pMainWnd : nullptr;
-}
-
 LPCWSTR AfxGetAppName() {
     static thread_local CString name;
-    if (g_pApp && !g_pApp->m_strAppName.empty()) return g_pApp->m_strAppName.c_str();
+    if (CWinApp* app = AfxGetApp(); app && !app->m_strAppName.empty()) return app->m_strAppName.c_str();
     name = CA2W(program_invocation_short_name);
     return name.c_str();
 }
-
-void AfxEnableControlContainer() {}
 
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce) {
     return picce && picce->dwSize == sizeof(INITCOMMONCONTROLSEX) ? TRUE : FALSE;

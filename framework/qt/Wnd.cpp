@@ -1,20 +1,13 @@
+// Windows on this ground are widgets of the interface thread; a call from
+// another thread is carried there and waited for.
 #include "framework/Wnd.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
-#include <QIcon>
 #include <QThread>
 #include <QWindow>
 
-#include <algorithm>
-#include <cwchar>
-
 #include "WndWidget.h"
-
-IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
-
-BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
-END_MESSAGE_MAP()
 
 CWnd::~CWnd() {
     // A control object may outlive its window or go first; either way they part here.
@@ -49,16 +42,6 @@ HWND GetDlgItem(HWND hDlg, int nIDDlgItem) {
     return nullptr;
 }
 
-LRESULT CWnd::SendMessage(UINT message, WPARAM wParam, LPARAM lParam) const {
-    return SendMessageW(GetSafeHwnd(), message, wParam, lParam);
-}
-
-LRESULT CWnd::WindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
-    LRESULT result = 0;
-    if (OnWndMsg(message, wParam, lParam, &result)) return result;
-    return DefWindowProc(message, wParam, lParam);
-}
-
 LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
     WndCore* core = WndCore::FromHandle(GetSafeHwnd());
     return core ? core->DefProc(message, wParam, lParam) : 0;
@@ -66,28 +49,6 @@ LRESULT CWnd::DefWindowProc(UINT message, WPARAM wParam, LPARAM lParam) {
 
 LRESULT CWnd::Default() {
     return AfxDefaultOfCurrentMessage(this);
-}
-
-LRESULT AfxAnswerGetText(const CString& text, WPARAM wParam, LPARAM lParam) {
-    auto* buffer = reinterpret_cast<wchar_t*>(lParam);
-    if (!buffer || wParam == 0) return 0;
-    size_t n = std::min<size_t>(text.size(), wParam - 1);
-    std::wmemcpy(buffer, text.data(), n);
-    buffer[n] = L'\0';
-    return static_cast<LRESULT>(n);
-}
-
-void CWnd::SetWindowText(LPCWSTR text) {
-    SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
-}
-
-CString AfxGetWindowText(HWND hWnd) {
-    auto length = static_cast<size_t>(SendMessageW(hWnd, WM_GETTEXTLENGTH, 0, 0));
-    std::wstring buffer(length + 1, L'\0');
-    auto copied =
-        static_cast<size_t>(SendMessageW(hWnd, WM_GETTEXT, buffer.size(), reinterpret_cast<LPARAM>(buffer.data())));
-    buffer.resize(std::min(copied, length));
-    return CString(buffer);
 }
 
 // Runs f with the window's widget on the interface thread and answers its result.
@@ -174,11 +135,6 @@ BOOL CWnd::UpdateWindow() {
         if (exposed()) QCoreApplication::sendPostedEvents(top, QEvent::UpdateRequest);
         return TRUE;
     });
-}
-
-HICON CWnd::SetIcon(HICON hIcon, BOOL bBigIcon) {
-    return reinterpret_cast<HICON>(
-        SendMessage(WM_SETICON, bBigIcon ? ICON_BIG : ICON_SMALL, reinterpret_cast<LPARAM>(hIcon)));
 }
 
 BOOL CWnd::SubclassDlgItem(UINT nID, CWnd* pParent) {
