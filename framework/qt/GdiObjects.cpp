@@ -1,10 +1,9 @@
 // Bitmaps on this ground are off-screen images of the toolkit.
 #include "framework/GdiObjects.h"
 
-#include <QImage>
-
 #include <cmath>
 
+#include "Bitmap.h"
 #include "framework/Gdi.h"
 
 CBitmap::CBitmap() = default;
@@ -13,11 +12,12 @@ CBitmap::~CBitmap() = default;
 BOOL CBitmap::CreateCompatibleBitmap(CDC* pDC, int nWidth, int nHeight) {
     if (!pDC || nWidth <= 0 || nHeight <= 0) return FALSE;
     double ratio = pDC->GetDevicePixelRatio();
-    auto image = std::make_unique<QImage>(static_cast<int>(std::ceil(nWidth * ratio)),
-                                          static_cast<int>(std::ceil(nHeight * ratio)), QImage::Format_RGB32);
-    if (image->isNull()) return FALSE;
-    image->setDevicePixelRatio(ratio);
-    image->fill(Qt::black);  // a new bitmap is black, as the system's are
+    auto image = std::make_unique<Image>();
+    image->image = QImage(static_cast<int>(std::ceil(nWidth * ratio)), static_cast<int>(std::ceil(nHeight * ratio)),
+                          QImage::Format_RGB32);
+    if (image->image.isNull()) return FALSE;
+    image->image.setDevicePixelRatio(ratio);
+    image->image.fill(Qt::black);  // a new bitmap is black, as the system's are
     m_pImage = std::move(image);
     return TRUE;
 }
