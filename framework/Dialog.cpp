@@ -1,7 +1,5 @@
 #include "Dialog.h"
 
-#include "ModalRun.h"
-
 IMPLEMENT_DYNAMIC(CDialog, CWnd)
 
 BEGIN_MESSAGE_MAP(CDialog, CWnd)
@@ -10,24 +8,6 @@ BEGIN_MESSAGE_MAP(CDialog, CWnd)
 END_MESSAGE_MAP()
 
 CDialog::CDialog(UINT nIDTemplate, CWnd* pParentWnd) : m_nIDTemplate(nIDTemplate), m_pParentWnd(pParentWnd) {}
-
-CDialog::~CDialog() {
-    if (GetSafeHwnd() && AfxIsInterfaceThread()) CWnd::DestroyWindow();
-}
-
-INT_PTR CDialog::DoModal() {
-    CModalRun run(*this);
-    bool opened = false;
-    AfxCallOnInterfaceThread([&] { opened = run.Open(); });
-    return opened ? run.Wait() : -1;
-}
-
-void CDialog::EndDialog(int nResult) {
-    HWND hWnd = GetSafeHwnd();
-    AfxCallOnInterfaceThread([hWnd, nResult] {
-        if (CModalRun* run = CModalRun::FromHandle(hWnd)) run->End(nResult);
-    });
-}
 
 BOOL CDialog::UpdateData(BOOL) {
     CDataExchange dx(this);

@@ -1,6 +1,6 @@
 #pragma once
-// Device contexts over the toolkit's painter: one that paints a window inside
-// its paint message, and memory contexts that draw into a bitmap off-screen.
+// Device contexts: one that paints a window inside its paint message, and
+// memory contexts that draw into a bitmap off-screen.
 #include <memory>
 
 #include "AfxString.h"
@@ -8,8 +8,6 @@
 #include "GdiObjects.h"
 #include "Resource.h"
 
-class QPainter;
-class QPaintDevice;
 class CWnd;
 
 #define COLOR_WINDOW 5
@@ -60,30 +58,11 @@ public:
     BOOL DrawIcon(int x, int y, HICON hIcon);
 
     // Device pixels per pixel of the surface drawn on.
-    double GetDevicePixelRatio() const { return m_dPixelRatio; }
+    double GetDevicePixelRatio() const;
 
 protected:
-    // Starts drawing on pDevice: device (0, 0) lies at ptOrigin on it, and
-    // rcVisible (device coordinates) is all that may be drawn.
-    void BeginSurface(QPaintDevice* pDevice, POINT ptOrigin, const RECT& rcVisible, double dPixelRatio);
-    void EndSurface();
-
-private:
-    void ApplyTransform();
-    void ApplyClip();
-    RECT ClipRect() const;  // device coordinates
-
-    std::unique_ptr<QPainter> m_pPainter;  // exists while the context has a surface
-    bool m_bMemory = false;
-    CBitmap* m_pBitmap = nullptr;
-    double m_dPixelRatio = 1.0;
-    POINT m_ptOrigin{0, 0};
-    RECT m_rcVisible{0, 0, 0, 0};
-    POINT m_ptWindowOrg{0, 0};
-    RECT m_rcClip{0, 0, 0, 0};
-    bool m_bClip = false;
-    COLORREF m_crText = RGB(0, 0, 0);
-    int m_nBkMode = OPAQUE;
+    struct State;  // what the ground draws with, and the context's settings
+    std::unique_ptr<State> m_pState;
 };
 
 // Painting of one WM_PAINT: begins painting the window's client area, erasing

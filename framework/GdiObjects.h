@@ -6,7 +6,6 @@
 #include "AfxTypes.h"
 
 class CDC;
-class QImage;
 
 class CBitmap {
 public:
@@ -22,7 +21,8 @@ public:
 
 private:
     friend class CDC;
-    std::unique_ptr<QImage> m_pImage;
+    struct Image;  // the ground's off-screen surface
+    std::unique_ptr<Image> m_pImage;
 };
 
 #define NULLREGION 1

@@ -1,12 +1,6 @@
 #include "Resource.h"
 
-#include <QIcon>
-#include <QPixmap>
-
 #include <atomic>
-#include <map>
-#include <memory>
-#include <mutex>
 
 namespace {
 std::atomic<HINSTANCE> g_resourceHandle{nullptr};
@@ -44,18 +38,5 @@ const DLGTEMPLATE* AfxFindDialogTemplate(UINT nIDTemplate) {
 const char* AfxFindString(UINT nID) {
     for (const STRINGRESOURCE& s : AfxGetResourceHandle()->strings)
         if (s.id == nID) return s.text;
-    return nullptr;
-}
-
-HICON AfxLoadIcon(UINT nIDResource) {
-    static std::mutex mutex;
-    static std::map<const ICONRESOURCE*, std::unique_ptr<QIcon>> loaded;  // kept until the process ends
-    for (const ICONRESOURCE& icon : AfxGetResourceHandle()->icons) {
-        if (icon.id != nIDResource) continue;
-        std::lock_guard lock(mutex);
-        std::unique_ptr<QIcon>& slot = loaded[&icon];
-        if (!slot) slot = std::make_unique<QIcon>(QPixmap(icon.xpm));
-        return reinterpret_cast<HICON>(slot.get());
-    }
     return nullptr;
 }

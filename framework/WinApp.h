@@ -37,5 +37,5 @@ struct INITCOMMONCONTROLSEX {
 };
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce);
 
-// The framework's entry: creates the toolkit application and runs InitInstance.
+// The framework's entry: starts the ground's application and runs InitInstance.
 int AfxWinMain(int argc, char** argv);

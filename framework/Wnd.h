@@ -53,7 +53,7 @@ public:
     BOOL SubclassDlgItem(UINT nID, CWnd* pParent);
     virtual BOOL DestroyWindow();
 
-    // The widget side calls this for every message the window receives.
+    // The ground calls this for every message the window receives.
     virtual LRESULT WindowProc(UINT message, WPARAM wParam, LPARAM lParam);
 
 protected:

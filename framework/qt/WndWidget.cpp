@@ -10,7 +10,7 @@
 #include <mutex>
 #include <unordered_map>
 
-#include "Gdi.h"
+#include "framework/Gdi.h"
 #include "platform/CodePage.h"
 
 namespace {
@@ -163,21 +163,6 @@ void WndCore::HandlePaint(QPaintEvent* e) {
     Dispatch(WM_PAINT, 0, 0);
     m_pCurrentPaint = saved;
     PaintBorder(e);
-}
-
-// A paint context reaches its surface through the paint the window is
-// handling now, which only the widget side knows.
-CPaintDC::CPaintDC(CWnd* pWnd) {
-    WndCore* core = pWnd ? WndCore::FromHandle(pWnd->GetSafeHwnd()) : nullptr;
-    if (!core || !core->CurrentPaint()) return;  // painting is possible only inside a paint
-    // Device coordinates are client coordinates: the client area lies inside
-    // any border, and the paint may cover only part of it.
-    QRect client = core->ClientRect();
-    QRect update = core->CurrentPaint()->region().boundingRect().intersected(client).translated(-client.topLeft());
-    RECT visible = update.isEmpty() ? RECT{0, 0, 0, 0}
-                                    : RECT{update.left(), update.top(), update.right() + 1, update.bottom() + 1};
-    BeginSurface(core->Widget(), POINT{client.left(), client.top()}, visible, core->Widget()->devicePixelRatio());
-    pWnd->SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(static_cast<CDC*>(this)), 0);
 }
 
 void WndCore::PaintBorder(QPaintEvent* e) {

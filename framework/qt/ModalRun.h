@@ -10,7 +10,7 @@
 #include <condition_variable>
 #include <mutex>
 
-#include "AfxTypes.h"
+#include "framework/AfxTypes.h"
 
 class CDialog;
 class QEventLoop;

@@ -5,10 +5,10 @@
 #include <algorithm>
 #include <vector>
 
-#include "Dialog.h"
 #include "DialogWindow.h"
-#include "WinApp.h"
 #include "WndWidget.h"
+#include "framework/Dialog.h"
+#include "framework/WinApp.h"
 
 namespace {
 std::vector<CModalRun*> g_openRuns;  // interface thread, in order of opening

@@ -1,4 +1,4 @@
-#include "InterfaceThread.h"
+#include "framework/InterfaceThread.h"
 
 #include <QCoreApplication>
 #include <QEvent>

@@ -1,4 +1,4 @@
-#include "Accessible.h"
+#include "framework/Accessible.h"
 
 #include <QAccessible>
 

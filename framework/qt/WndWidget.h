@@ -9,7 +9,7 @@
 #include <QResizeEvent>
 #include <QWidget>
 
-#include "Wnd.h"
+#include "framework/Wnd.h"
 
 class CDC;
 

@@ -1,7 +1,7 @@
 #pragma once
 // The window of a dialog: built from its template, and answering the keys and
 // the close box as a dialog does.
-#include "Resource.h"
+#include "framework/Resource.h"
 
 class QWidget;
 class WndCore;

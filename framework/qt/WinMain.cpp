@@ -1,4 +1,4 @@
-#include "WinApp.h"
+#include "framework/WinApp.h"
 
 int main(int argc, char** argv) {
     return AfxWinMain(argc, argv);

@@ -6,7 +6,7 @@
 #include <climits>
 #include <mutex>
 
-#include "Controls.h"
+#include "framework/Controls.h"
 #include "platform/CodePage.h"
 
 namespace {

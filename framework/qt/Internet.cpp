@@ -1,12 +1,12 @@
-#include "Internet.h"
+#include "framework/Internet.h"
 
 #include <algorithm>
 #include <cstring>
 #include <memory>
 #include <string_view>
 
-#include "CurlHandles.h"
-#include "WinApp.h"
+#include "framework/CurlHandles.h"
+#include "framework/WinApp.h"
 #include "platform/CodePage.h"
 
 namespace {

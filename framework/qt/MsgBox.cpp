@@ -1,9 +1,9 @@
-#include "MsgBox.h"
+#include "framework/MsgBox.h"
 
 #include <QMessageBox>
 
-#include "WinApp.h"
 #include "WndWidget.h"
+#include "framework/WinApp.h"
 #include "platform/CodePage.h"
 
 int AfxMessageBox(LPCWSTR lpszText, UINT) {
