@@ -12,6 +12,7 @@ class QPainter;
 class QPaintDevice;
 class CWnd;
 
+#ifndef _WIN32
 #define COLOR_WINDOW 5
 #define COLOR_HIGHLIGHT 13
 
@@ -30,6 +31,7 @@ COLORREF GetSysColor(int nIndex);
 #define DT_SINGLELINE 0x0020u
 
 #define SRCCOPY 0x00CC0020u
+#endif
 
 class CDC {
 public:
