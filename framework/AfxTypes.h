@@ -2,6 +2,7 @@
 // Geometry and handle types shared by windows and drawing.
 #include "platform/WinTypes.h"
 
+#ifndef _WIN32
 typedef struct HWND__* HWND;
 
 struct RECT {
@@ -13,6 +14,7 @@ typedef const RECT* LPCRECT;
 struct POINT {
     LONG x, y;
 };
+#endif
 
 class CRect : public RECT {
 public:

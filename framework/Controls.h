@@ -6,10 +6,12 @@ class CButton : public CWnd {};
 
 class CStatic : public CWnd {};
 
+#ifndef _WIN32
 struct PBRANGE {
     int iLow;
     int iHigh;
 };
 typedef PBRANGE* PPBRANGE;
+#endif
 
 class CProgressCtrl : public CWnd {};

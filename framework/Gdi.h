@@ -10,6 +10,7 @@
 
 class CWnd;
 
+#ifndef _WIN32
 #define COLOR_WINDOW 5
 #define COLOR_HIGHLIGHT 13
 
@@ -28,6 +29,7 @@ COLORREF GetSysColor(int nIndex);
 #define DT_SINGLELINE 0x0020u
 
 #define SRCCOPY 0x00CC0020u
+#endif
 
 class CDC {
 public:

@@ -9,6 +9,9 @@
 #include "AfxString.h"
 #include "platform/WinTypes.h"
 
+#ifdef _WIN32
+#include <wininet.h>
+#else
 typedef uintptr_t DWORD_PTR;
 
 // The system's proxy settings (http_proxy, no_proxy, ...), the only access type.
@@ -24,6 +27,7 @@ typedef uintptr_t DWORD_PTR;
 // Session options. The receive time-out bounds each request as a whole, from
 // sending it to the last byte of its answer, in milliseconds.
 #define INTERNET_OPTION_RECEIVE_TIMEOUT 6
+#endif
 
 class CException {
 public:

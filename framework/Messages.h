@@ -2,6 +2,11 @@
 // Window messages, notification codes and command ids the program uses.
 #include "platform/WinTypes.h"
 
+#define IDC_STATIC (-1)
+
+#ifdef _WIN32
+#include <commctrl.h>
+#else
 #define WM_SIZE 0x0005
 #define WM_SETTEXT 0x000C
 #define WM_GETTEXT 0x000D
@@ -26,7 +31,6 @@
 
 #define IDOK 1
 #define IDCANCEL 2
-#define IDC_STATIC (-1)
 
 #define ICON_SMALL 0
 #define ICON_BIG 1
@@ -65,3 +69,4 @@
 #define BS_AUTOCHECKBOX 0x3u
 #define BS_TYPEMASK 0xFu
 #define SS_LEFT 0x0u
+#endif

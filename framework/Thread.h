@@ -3,10 +3,12 @@
 #include "platform/WinTypes.h"
 
 typedef UINT (*AFX_THREADPROC)(LPVOID pParam);
+#ifndef _WIN32
 struct SECURITY_ATTRIBUTES;
 typedef SECURITY_ATTRIBUTES* LPSECURITY_ATTRIBUTES;
 
 #define THREAD_PRIORITY_NORMAL 0
+#endif
 
 // Stands for one started thread; it is gone when the thread ends.
 class CWinThread {};

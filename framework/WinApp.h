@@ -30,12 +30,16 @@ LPCWSTR AfxGetAppName();
 // Hosting of ActiveX controls; no dialog here contains one.
 void AfxEnableControlContainer();
 
+#ifdef _WIN32
+#include <commctrl.h>
+#else
 #define ICC_WIN95_CLASSES 0x000000FFu
 struct INITCOMMONCONTROLSEX {
     DWORD dwSize;
     DWORD dwICC;
 };
 BOOL InitCommonControlsEx(const INITCOMMONCONTROLSEX* picce);
+#endif
 
 // The framework's entry: starts the ground's application and runs InitInstance.
 int AfxWinMain(int argc, char** argv);

@@ -9,9 +9,11 @@
 #include "InterfaceThread.h"
 #include "Resource.h"
 
+#ifndef _WIN32
 #define RDW_INVALIDATE 0x0001u
 #define RDW_ERASE 0x0004u
 #define RDW_UPDATENOW 0x0100u
+#endif
 
 class CRgn;
 

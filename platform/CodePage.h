@@ -1,10 +1,12 @@
 #pragma once
-// The system's narrow ("ANSI") text is the locale's codeset; wide text is wchar_t.
+// The system's narrow ("ANSI") text and its wide text (wchar_t). On the POSIX
+// ground the narrow text is the locale's codeset.
 #include <string>
 #include <string_view>
 
 #include "WinTypes.h"
 
+#ifndef _WIN32
 #define CP_ACP 0
 #define CP_UTF8 65001
 
@@ -24,9 +26,11 @@
 // of its own in every code page served here; one that still cannot be
 // decoded becomes U+FFFD.
 int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int cbMultiByte, LPWSTR dst, int cchWideChar);
+#endif
 
-// Whole-string conversions, as the ATL conversion classes of the same names.
-// Characters the narrow side lacks become '?' (U+FFFD in UTF-8).
+// Whole-string conversions, as the ATL conversion classes of the same names
+// (ATL is not part of every Windows tool chain, so these are ours on both
+// grounds). Characters the narrow side lacks become '?' (U+FFFD in UTF-8).
 std::wstring CA2W(const std::string& text, UINT codePage = CP_ACP);
 std::string CW2A(const std::wstring& text, UINT codePage = CP_ACP);
 

@@ -1,12 +1,20 @@
 #pragma once
 // COM as the program uses it: objects found by class id and called through
-// interfaces. The objects are served on the D-Bus session bus (each class id
-// names a bus name, object path and interface, see TarnwickObjects.h); with no
-// session bus every call fails, quietly.
+// interfaces. On Windows that is COM itself. On the POSIX ground the objects
+// are served on the D-Bus session bus (each class id names a bus name, object
+// path and interface, see TarnwickObjects.h); with no session bus every call
+// fails, quietly.
 //
 // Calls come from the interface thread only: COM is initialised for that
 // thread alone, and the bus connection behind these calls is not locked.
 #include "WinTypes.h"
+
+#ifdef _WIN32
+#include <objbase.h>
+#include <oleauto.h>
+#else
+// One calling convention serves every call here.
+#define STDMETHODCALLTYPE
 
 typedef LONG HRESULT;
 typedef uint32_t ULONG;
@@ -81,3 +89,4 @@ HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContex
 // after kBusAnswerTimeout (BusProbe.h), and once a call to it has run out of
 // time, every later call fails at once.
 constexpr int kComCallTimeoutMs = 5000;
+#endif

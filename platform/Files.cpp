@@ -287,14 +287,14 @@ HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void* /*security*/, D
     return HandleOfDescriptor(fd.release());
 }
 
-BOOL GetFileSizeEx(HANDLE file, int64_t* size) {
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size) {
     const int fd = DescriptorOfHandle(file);
     struct stat info {};
     if (fd < 0 || !size || fstat(fd, &info) != 0) {
         if (fd < 0 || !size) errno = EBADF;
         return FALSE;
     }
-    *size = static_cast<int64_t>(info.st_size);
+    size->QuadPart = static_cast<int64_t>(info.st_size);
     return TRUE;
 }
 
@@ -333,11 +333,6 @@ BOOL CloseHandle(HANDLE handle) {
     }
     // Linux releases the descriptor even when close reports EINTR.
     return close(fd) == 0 || errno == EINTR ? TRUE : FALSE;
-}
-
-void CHandle::Close() {
-    if (m_h != INVALID_HANDLE_VALUE && m_h != nullptr) CloseHandle(m_h);
-    m_h = INVALID_HANDLE_VALUE;
 }
 
 BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath, const std::atomic<bool>* cancel) {

@@ -1,6 +1,7 @@
 #pragma once
-// File calls of the system, on POSIX: the temporary folder, file size, moving
-// and stamping a file, and creating the temporary file.
+// File calls of the system: the temporary folder, file size, moving and
+// stamping a file, and creating the temporary file. On Windows the system's
+// own, with the few of ours that it lacks; on POSIX all of them ours.
 #include <atomic>
 #include <climits>
 #include <cstdint>
@@ -9,6 +10,15 @@
 
 #include "WinTypes.h"
 
+#ifdef _WIN32
+#include <io.h>
+#include <sys/utime.h>
+
+// The longest temporary file path, terminator included, and the longest file
+// name in it.
+#define MAX_TEMP_PATH MAX_PATH
+#define MAX_TEMP_NAME 255
+#else
 typedef void* HANDLE;
 #define INVALID_HANDLE_VALUE ((HANDLE)(intptr_t)-1)
 
@@ -19,7 +29,7 @@ typedef void* HANDLE;
 #define FILE_FLAG_OPEN_REPARSE_POINT 0x00200000u
 
 // The longest temporary file path, terminator included, and the longest file
-// name in it: the platform's own limits (on Windows, MAX_PATH for the path).
+// name in it: the platform's own limits.
 #define MAX_TEMP_PATH PATH_MAX
 #define MAX_TEMP_NAME NAME_MAX
 
@@ -29,10 +39,6 @@ typedef void* HANDLE;
 // 0 when the folder does not fit the platform's path limit.
 DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer);
 
-// True when both paths name one existing file or folder, however spelled
-// (the same device and file number; links are followed, as an open does).
-BOOL IsSameFileA(LPCSTR a, LPCSTR b);
-
 // Opens an existing regular file for reading (the only use the system has
 // for it), never waiting on a FIFO.
 // With no sharing (share 0) it opens as fopen_nofollow opens the temporary
@@ -40,7 +46,11 @@ BOOL IsSameFileA(LPCSTR a, LPCSTR b);
 // holds it, it fails with EWOULDBLOCK (the sharing violation).
 HANDLE CreateFileA(LPCSTR path, DWORD access, DWORD share, void* security, DWORD disposition, DWORD flags,
                    HANDLE templateFile);
-BOOL GetFileSizeEx(HANDLE file, int64_t* size);
+// The part of a 64-bit value the system reads.
+typedef union _LARGE_INTEGER {
+    int64_t QuadPart;
+} LARGE_INTEGER, *PLARGE_INTEGER;
+BOOL GetFileSizeEx(HANDLE file, PLARGE_INTEGER size);
 struct OVERLAPPED {
     uintptr_t Internal;
     uintptr_t InternalHigh;
@@ -59,6 +69,19 @@ BOOL DeleteFileA(LPCSTR path);
 intptr_t _get_osfhandle(int fd);
 BOOL CloseHandle(HANDLE handle);
 
+struct __utimbuf64 {
+    int64_t actime;
+    int64_t modtime;
+};
+// Sets an open file's access and modification time (seconds since
+// 1970-01-01 UTC); 0 on success, -1 on failure.
+int _futime64(int fd, const __utimbuf64* times);
+#endif
+
+// True when both paths name one existing file or folder, however spelled
+// (the same device and file number; links are followed, as an open does).
+BOOL IsSameFileA(LPCSTR a, LPCSTR b);
+
 // Owns one handle from CreateFileA and closes it (as ATL's CHandle).
 class CHandle {
 public:
@@ -67,7 +90,10 @@ public:
     CHandle(const CHandle&) = delete;
     CHandle& operator=(const CHandle&) = delete;
     operator HANDLE() const { return m_h; }
-    void Close();
+    void Close() {
+        if (m_h != INVALID_HANDLE_VALUE && m_h != nullptr) CloseHandle(m_h);
+        m_h = INVALID_HANDLE_VALUE;
+    }
 
 private:
     HANDLE m_h;
@@ -80,15 +106,13 @@ private:
 // removed after that. A copy that fails, that is cancelled (*cancel turns
 // true; looked at between blocks, from any thread) or that the process's end
 // cuts short leaves nothing under the destination's name, and the source.
-BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath, const std::atomic<bool>* cancel = nullptr);
-
-struct __utimbuf64 {
-    int64_t actime;
-    int64_t modtime;
-};
-// Sets an open file's access and modification time (seconds since
-// 1970-01-01 UTC); 0 on success, -1 on failure.
-int _futime64(int fd, const __utimbuf64* times);
+BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath, const std::atomic<bool>* cancel);
+#ifndef _WIN32
+// The system's own form, on Windows the system's: a move nobody cancels.
+inline BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath) {
+    return MoveFileA(existingPath, newPath, nullptr);
+}
+#endif
 
 // fopen for the temporary file ("wb": create or empty), for one run at a
 // time and only the user's own: never through a symbolic link, never waiting

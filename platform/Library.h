@@ -1,7 +1,8 @@
 #pragma once
-// Libraries loaded at run time, by name, as shared objects.
+// Libraries loaded at run time, by name (on the POSIX ground, shared objects).
 #include "WinTypes.h"
 
+#ifndef _WIN32
 typedef struct HMODULE__* HMODULE;
 typedef void* FARPROC;  // the address of an exported symbol, data included
 
@@ -12,3 +13,4 @@ typedef void* FARPROC;  // the address of an exported symbol, data included
 HMODULE LoadLibraryA(LPCSTR fileName);
 // The address of the library's exported symbol, or null.
 FARPROC GetProcAddress(HMODULE hModule, LPCSTR procName);
+#endif

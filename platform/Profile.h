@@ -2,6 +2,7 @@
 // Profile (INI) files: "[section]" lines followed by "key=value" lines.
 #include "WinTypes.h"
 
+#ifndef _WIN32
 typedef int INT;
 
 // The integer of `keyName` in section `appName` of the file: its value's
@@ -11,3 +12,4 @@ typedef int INT;
 // missing or the value holds no digits; a path that names no regular file of
 // at most 64 KiB is a missing file (SettingsFile.h). The file is UTF-8 text.
 UINT GetPrivateProfileIntW(LPCWSTR appName, LPCWSTR keyName, INT nDefault, LPCWSTR fileName);
+#endif

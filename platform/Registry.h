@@ -1,13 +1,15 @@
 #pragma once
-// The machine-wide registry, read only. A key is a file below the first
-// absolute folder of $XDG_CONFIG_DIRS (else /etc/xdg): key `A\B\C` of
-// HKEY_LOCAL_MACHINE is the file `registry/HKEY_LOCAL_MACHINE/A/B/C` there,
-// holding one `name=value` line per value (UTF-8; names compared without
-// regard to case; empty lines and lines starting with '#' are ignored); a
-// path that names no regular file of at most 64 KiB is no key (SettingsFile.h).
-// Every value is text; its data is the wide text with its terminator.
+// The machine-wide registry, read only. On the POSIX ground a key is a file
+// below the first absolute folder of $XDG_CONFIG_DIRS (else /etc/xdg): key
+// `A\B\C` of HKEY_LOCAL_MACHINE is the file `registry/HKEY_LOCAL_MACHINE/A/B/C`
+// there, holding one `name=value` line per value (UTF-8; names compared
+// without regard to case; empty lines and lines starting with '#' are
+// ignored); a path that names no regular file of at most 64 KiB is no key
+// (SettingsFile.h). Every value is text; its data is the wide text with its
+// terminator.
 #include "WinTypes.h"
 
+#ifndef _WIN32
 typedef struct HKEY__* HKEY;
 typedef uint32_t REGSAM;
 
@@ -29,3 +31,4 @@ LONG RegOpenKeyExW(HKEY hKey, LPCWSTR subKey, DWORD options, REGSAM samDesired, 
 // ERROR_MORE_DATA; `*cbData` becomes the data's size either way.
 LONG RegQueryValueExW(HKEY hKey, LPCWSTR valueName, DWORD* reserved, DWORD* type, BYTE* data, DWORD* cbData);
 LONG RegCloseKey(HKEY hKey);
+#endif

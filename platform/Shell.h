@@ -4,6 +4,10 @@
 #include "Com.h"
 #include "Files.h"
 
+#ifdef _WIN32
+#include <shlobj.h>
+#include <shlwapi.h>
+#else
 typedef struct HWND__* HWND;
 
 #define CSIDL_APPDATA 0x001A
@@ -21,3 +25,4 @@ HRESULT SHGetFolderPathW(HWND hwndOwner, int csidl, HANDLE hToken, DWORD flags, 
 
 // Whether a file or a folder exists at the path.
 BOOL PathFileExistsW(LPCWSTR path);
+#endif

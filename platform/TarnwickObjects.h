@@ -1,6 +1,7 @@
 #pragma once
-// The dictionary application's objects: their class and interface ids, their
-// places on the session bus, and the interfaces the program calls.
+// The dictionary application's objects: their class and interface ids, the
+// interfaces the program calls, and (on the POSIX ground) their places on the
+// session bus.
 #include "Com.h"
 
 extern const CLSID CLSID_DictAppControl;
@@ -10,14 +11,15 @@ extern const IID IID_IDictConfig;
 
 // The running application's object.
 struct IDictAppControl : IUnknown {
-    virtual HRESULT SetDictUsage(LONG nUsage, BSTR bstrDictKey, BSTR bstrProgId, LONG nFlags) = 0;
+    virtual HRESULT STDMETHODCALLTYPE SetDictUsage(LONG nUsage, BSTR bstrDictKey, BSTR bstrProgId, LONG nFlags) = 0;
 };
 
 // The configuration object, for when the application does not run.
 struct IDictConfig : IUnknown {
-    virtual HRESULT AddDictUsage(LONG nUsage, BSTR bstrDictKey, BSTR bstrProgId, LONG nFlags) = 0;
+    virtual HRESULT STDMETHODCALLTYPE AddDictUsage(LONG nUsage, BSTR bstrDictKey, BSTR bstrProgId, LONG nFlags) = 0;
 };
 
+#ifndef _WIN32
 // Where a class's objects live on the session bus.
 struct COMBUSCLASS {
     const CLSID* clsid;
@@ -28,3 +30,4 @@ struct COMBUSCLASS {
 };
 // The class's entry, or null for a class the bus does not serve.
 const COMBUSCLASS* ComBusClassOf(REFCLSID rclsid);
+#endif

@@ -1,14 +1,17 @@
 #pragma once
-// The running processes, one entry each: the image name as the kernel keeps
-// it (the first 15 bytes of the executable's name, without its folder).
-// Only the processes of this program's user are listed. The one question the
-// system asks of the list is whether the dictionary application runs for the
-// objects it then talks to, and those live on this user's session bus, where
-// another user's process cannot own a name: such a process is not the
-// application this user runs.
+// The running processes, one entry each. On the POSIX ground the image name
+// is the one the kernel keeps (the first 15 bytes of the executable's name,
+// without its folder), and only the processes of this program's user are
+// listed. The one question the system asks of the list is whether the
+// dictionary application runs for the objects it then talks to, and those
+// live on this user's session bus, where another user's process cannot own a
+// name: such a process is not the application this user runs.
 #include "Files.h"
 #include "WinTypes.h"
 
+#ifdef _WIN32
+#include <tlhelp32.h>
+#else
 #define TH32CS_SNAPPROCESS 0x00000002u
 
 struct PROCESSENTRY32W {
@@ -29,3 +32,4 @@ struct PROCESSENTRY32W {
 HANDLE CreateToolhelp32Snapshot(DWORD dwFlags, DWORD th32ProcessID);
 BOOL Process32FirstW(HANDLE hSnapshot, PROCESSENTRY32W* lppe);
 BOOL Process32NextW(HANDLE hSnapshot, PROCESSENTRY32W* lppe);
+#endif

@@ -1,8 +1,18 @@
 #pragma once
-// The Windows base types and constants the program is written against.
+// The Windows base types and constants the program is written against: the
+// system's own on Windows, the same names and values on the POSIX ground.
 #include <cstddef>
 #include <cstdint>
 
+#ifdef _WIN32
+#ifndef NOMINMAX
+#define NOMINMAX  // std::min and std::max stay the standard's
+#endif
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN  // no winsock.h: libcurl brings winsock2.h
+#endif
+#include <windows.h>
+#else
 typedef int BOOL;
 typedef unsigned char BYTE;
 typedef unsigned short WORD;
@@ -36,3 +46,4 @@ typedef uint32_t COLORREF;
 #define GetRValue(c) ((BYTE)(c))
 #define GetGValue(c) ((BYTE)(((WORD)(c)) >> 8))
 #define GetBValue(c) ((BYTE)((c) >> 16))
+#endif

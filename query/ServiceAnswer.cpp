@@ -51,5 +51,5 @@ bool IsPackageAddress(const CString& text) {
     const CString authority = text.substr(schemeEnd, text.find_first_of(L"/?#", schemeEnd) - schemeEnd);
     const size_t at = authority.rfind(L'@');
     const CString host = authority.substr(at == CString::npos ? 0 : at + 1);
-    return !host.empty() && host[0] != L':';
+    return !host.empty() && host.front() != L':';
 }

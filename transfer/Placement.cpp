@@ -19,8 +19,8 @@ const DWORD kCompareBlock = DWORD{1} << 20;
 bool HoldsTheSameBytes(HANDLE package, int64_t size, const CStringA& destPath) {
     CHandle dest(CreateFileA(destPath.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                              FILE_FLAG_SEQUENTIAL_SCAN | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-    int64_t destSize = -1;
-    if (dest == INVALID_HANDLE_VALUE || !GetFileSizeEx(dest, &destSize) || destSize != size) return false;
+    LARGE_INTEGER destSize{};
+    if (dest == INVALID_HANDLE_VALUE || !GetFileSizeEx(dest, &destSize) || destSize.QuadPart != size) return false;
     auto ours = std::make_unique_for_overwrite<char[]>(kCompareBlock);
     auto theirs = std::make_unique_for_overwrite<char[]>(kCompareBlock);
     for (int64_t at = 0; at < size;) {
@@ -92,16 +92,16 @@ bool VerifyAndMoveDownload(const CStringA& tempPath, const CStringA& destPath, c
                         : CreateFileA(tempPath.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING,
                                       FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     HANDLE file = held ? reinterpret_cast<HANDLE>(_get_osfhandle(fileno(held.get()))) : static_cast<HANDLE>(opened);
-    int64_t size = 0;
+    LARGE_INTEGER size{};
     if (file == INVALID_HANDLE_VALUE || !GetFileSizeEx(file, &size)) return false;
-    if (size < kSmallestPackage) return false;  // an error page rather than a package
+    if (size.QuadPart < kSmallestPackage) return false;  // an error page rather than a package
     // The package is on the disk before it has its name: a crash or a power
     // cut never leaves that name on a file whose data were still in memory.
     if (!FlushFileBuffers(file)) return false;
     if (MoveFileA(tempPath.c_str(), destPath.c_str(), abandon)) return true;
     // Placed before but never registered: the same package is in place
     // already, and the temporary copy has nothing left to do.
-    if (!HoldsTheSameBytes(file, size, destPath)) return false;
+    if (!HoldsTheSameBytes(file, size.QuadPart, destPath)) return false;
     DeleteFileA(tempPath.c_str());
     return true;
 }

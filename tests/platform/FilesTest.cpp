@@ -137,16 +137,17 @@ TEST(CreateFile, SizeOfEmptyAndOfSmallFile) {
     WriteFile((dir / "empty"), "");
     WriteFile((dir / "five"), "hello");
 
-    int64_t size = -1;
+    LARGE_INTEGER size{};
+    size.QuadPart = -1;
     CHandle empty(OpenForReading((dir / "empty")));
     ASSERT_NE(static_cast<HANDLE>(empty), INVALID_HANDLE_VALUE);
     ASSERT_TRUE(GetFileSizeEx(empty, &size));
-    EXPECT_EQ(size, 0);
+    EXPECT_EQ(size.QuadPart, 0);
 
     CHandle five(OpenForReading((dir / "five")));
     ASSERT_NE(static_cast<HANDLE>(five), INVALID_HANDLE_VALUE);
     ASSERT_TRUE(GetFileSizeEx(five, &size));
-    EXPECT_EQ(size, 5);
+    EXPECT_EQ(size.QuadPart, 5);
 }
 
 TEST(CreateFile, SizeBeyondFourGigabytes) {
@@ -164,9 +165,9 @@ TEST(CreateFile, SizeBeyondFourGigabytes) {
     }
     CHandle file(OpenForReading(path));
     ASSERT_NE(static_cast<HANDLE>(file), INVALID_HANDLE_VALUE);
-    int64_t size = 0;
+    LARGE_INTEGER size{};
     ASSERT_TRUE(GetFileSizeEx(file, &size));
-    EXPECT_EQ(size, static_cast<int64_t>(expected));
+    EXPECT_EQ(size.QuadPart, static_cast<int64_t>(expected));
 }
 
 TEST(CreateFile, MissingFileAndFolderDoNotOpen) {
@@ -174,7 +175,7 @@ TEST(CreateFile, MissingFileAndFolderDoNotOpen) {
     ASSERT_TRUE(dir.Made());
     EXPECT_EQ(OpenForReading((dir / "absent")), INVALID_HANDLE_VALUE);
     EXPECT_EQ(OpenForReading(dir.Path()), INVALID_HANDLE_VALUE);
-    int64_t size = 0;
+    LARGE_INTEGER size{};
     EXPECT_FALSE(GetFileSizeEx(INVALID_HANDLE_VALUE, &size));
     EXPECT_FALSE(CloseHandle(INVALID_HANDLE_VALUE));
 }
