@@ -18,8 +18,7 @@ if [ "${1:-}" = --windows ]; then
     -DDERAVIZIZIVU_WERROR=ON >/dev/null
   cmake --build "$dir" -j "$(nproc)"
   # A Wine prefix of the run's own, made afresh.
-  rm -rf "$dir/wine"
-  source scripts/wine-env.sh "$dir"
+  source scripts/wine-env.sh "$dir" --fresh
   source scripts/package_server.sh
   package_server_pid=
   stop() {

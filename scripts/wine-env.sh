@@ -2,14 +2,14 @@
 # Wine, on a virtual display, in a Wine prefix of the build folder's own
 # (never the user's ~/.wine).
 #
-#   source scripts/wine-env.sh <build folder>
+#   source scripts/wine-env.sh <build folder> [--fresh]
 #   ...  wine program.exe, ctest ...
 #   wine_env_stop
 #
-# Makes <build folder>/wine (win32) when it is missing and uses it otherwise,
-# exports DISPLAY, WINEARCH, WINEPREFIX, WINEDEBUG and WINEDLLOVERRIDES, and
-# keeps one wineserver running until wine_env_stop, so that a program's end
-# does not wait for the server to leave.
+# Makes <build folder>/wine (win32) when it is missing, or always with
+# --fresh, and uses it otherwise; exports DISPLAY, WINEARCH, WINEPREFIX,
+# WINEDEBUG and WINEDLLOVERRIDES; keeps one wineserver running until
+# wine_env_stop, so that a program's end does not wait for the server to leave.
 source "$(dirname "${BASH_SOURCE[0]}")/virtual_display.sh"
 
 wine_env_start() {
@@ -19,6 +19,10 @@ wine_env_start() {
   export WINEARCH=win32 WINEPREFIX=$dir/wine WINEDEBUG=-all
   # No .NET or HTML engine to install into a new prefix.
   export WINEDLLOVERRIDES="mscoree,mshtml="
+  # A server that a run broken off left behind goes first, so the one kept
+  # running here is this run's own.
+  [ ! -d "$WINEPREFIX" ] || wineserver -k 2>/dev/null || true
+  [ "${2:-}" != --fresh ] || rm -rf "$WINEPREFIX"
   # Before the prefix and the server: a prefix made without a display fails
   # every dialog later.
   start_virtual_display "$dir" || return 1
@@ -40,4 +44,4 @@ wine_env_stop() {
 
 # Called as a condition, so each step above says itself when it fails; what
 # was started by then is ended again.
-wine_env_start "$1" || { wine_env_stop; return 1; }
+wine_env_start "$@" || { wine_env_stop; return 1; }
