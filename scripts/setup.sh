@@ -58,7 +58,8 @@ fi
 # curl's source package: the Windows build's transfer library is built from
 # the same release Debian ships. A source entry of its own, only when apt
 # knows no source of curl yet.
-if [ $windows = 1 ] && ! apt-cache showsrc curl 2>/dev/null | grep -q '^Package: curl$'; then
+# (grep reads the whole list: one that stopped early would fail the pipe.)
+if [ $windows = 1 ] && ! apt-cache showsrc curl 2>/dev/null | grep '^Package: curl$' >/dev/null; then
   list=/etc/apt/sources.list.d/deravizizivu-debian-src.sources
   if [ ! -e "$list" ]; then
     $SUDO tee "$list" >/dev/null <<'SOURCES'
