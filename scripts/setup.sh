@@ -1,7 +1,13 @@
 #!/usr/bin/env bash
 # Installs every Debian package that the build, the program, the tests and the
 # demo need. Safe to run again: apt-get skips what is already there.
+#   scripts/setup.sh            the Linux build
+#   scripts/setup.sh --windows  the Linux build and the 32-bit Windows one:
+#                               the cross compilers, Wine, and curl's sources
 set -euo pipefail
+
+windows=0
+[ "${1:-}" = --windows ] && windows=1
 
 packages=(
   build-essential cmake pkg-config
@@ -15,18 +21,63 @@ packages=(
   socat
   locales
 )
+if [ $windows = 1 ]; then
+  # The 32-bit program runs under the 32-bit Wine; widl (mingw-w64-tools)
+  # and Wine's IDL files (libwine-dev) make the COM header and type library;
+  # dpkg-dev unpacks curl's source package, built for Windows from it.
+  packages+=(
+    g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev
+    wine wine64 wine32:i386
+    msitools
+    dpkg-dev
+  )
+fi
+
+SUDO=""
+[ "$(id -u)" -eq 0 ] || SUDO="sudo"
+export DEBIAN_FRONTEND=noninteractive
+updated=0
+update() { [ $updated = 1 ] || $SUDO apt-get update -qq; updated=1; }
+
+if [ $windows = 1 ]; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+    update
+  fi
+fi
 
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
 done
-
-SUDO=""
-[ "$(id -u)" -eq 0 ] || SUDO="sudo"
 if [ ${#missing[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  $SUDO apt-get update -qq
+  update
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+# curl's source package: the Windows build's transfer library is built from
+# the same release Debian ships. A source entry of its own, only when apt
+# knows no source of curl yet.
+# (grep reads the whole list: one that stopped early would fail the pipe.)
+if [ $windows = 1 ] && ! apt-cache showsrc curl 2>/dev/null | grep '^Package: curl$' >/dev/null; then
+  list=/etc/apt/sources.list.d/deravizizivu-debian-src.sources
+  if [ ! -e "$list" ]; then
+    $SUDO tee "$list" >/dev/null <<'SOURCES'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian-security
+Suites: bookworm-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SOURCES
+  fi
+  updated=0
+  update
 fi
 
 # Narrow code pages the tests run under: 936 (GBK, and GB18030, which the

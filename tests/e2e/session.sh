@@ -23,18 +23,13 @@ export XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/machine
 fail() { echo "FAIL: $*" >&2; exit 1; }
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/package_server.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/private_bus.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/virtual_display.sh"
 
 start_display() {
-  Xvfb -displayfd 3 -screen 0 800x600x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-  export DISPLAY=:$(cat "$work/display")
-  # A window manager, so that focus follows a new window as on a desktop.
-  openbox --sm-disable >/dev/null 2>&1 &
-  pids+=($!)
-  for _ in $(seq 100); do xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q window && break; sleep 0.05; done
-  # It announces itself before it manages new windows; give it a moment.
-  sleep 0.5
+  local started=0
+  start_virtual_display "$work" || started=$?
+  pids+=("${virtual_display_pids[@]}")
+  return $started
 }
 
 start_bus() {

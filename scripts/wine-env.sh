@@ -1,0 +1,47 @@
+# Sourced by the Windows test runs: the 32-bit Windows programs run under
+# Wine, on a virtual display, in a Wine prefix of the build folder's own
+# (never the user's ~/.wine).
+#
+#   source scripts/wine-env.sh <build folder> [--fresh]
+#   ...  wine program.exe, ctest ...
+#   wine_env_stop
+#
+# Makes <build folder>/wine (win32) when it is missing, or always with
+# --fresh, and uses it otherwise; exports DISPLAY, WINEARCH, WINEPREFIX,
+# WINEDEBUG and WINEDLLOVERRIDES; keeps one wineserver running until
+# wine_env_stop, so that a program's end does not wait for the server to leave.
+source "$(dirname "${BASH_SOURCE[0]}")/virtual_display.sh"
+
+wine_env_start() {
+  local dir
+  mkdir -p "$1"
+  dir=$(cd "$1" && pwd)
+  export WINEARCH=win32 WINEPREFIX=$dir/wine WINEDEBUG=-all
+  # No .NET or HTML engine to install into a new prefix.
+  export WINEDLLOVERRIDES="mscoree,mshtml="
+  # A server that a run broken off left behind goes first, so the one kept
+  # running here is this run's own.
+  [ ! -d "$WINEPREFIX" ] || wineserver -k 2>/dev/null || true
+  [ "${2:-}" != --fresh ] || rm -rf "$WINEPREFIX"
+  # Before the prefix and the server: a prefix made without a display fails
+  # every dialog later.
+  start_virtual_display "$dir" || return 1
+  mkdir -p "$WINEPREFIX"
+  wineserver -p </dev/null >/dev/null 2>&1 || { echo "wineserver did not start" >&2; return 1; }
+  # A prefix is complete once its registry was saved, when a server left.
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    wineboot -i </dev/null >/dev/null 2>&1 || { echo "no Wine prefix in $WINEPREFIX" >&2; return 1; }
+  fi
+}
+
+wine_env_stop() {
+  wineserver -k 2>/dev/null || true
+  wineserver -w 2>/dev/null || true
+  local p
+  for p in "${virtual_display_pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  virtual_display_pids=()
+}
+
+# Called as a condition, so each step above says itself when it fails; what
+# was started by then is ended again.
+wine_env_start "$@" || { wine_env_stop; return 1; }
