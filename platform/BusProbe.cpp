@@ -11,23 +11,11 @@
 #include <string>
 #include <string_view>
 
+#include "Handles.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-class Socket {
-public:
-    Socket() : m_fd(socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0)) {}
-    ~Socket() {
-        if (m_fd >= 0) close(m_fd);
-    }
-    Socket(const Socket&) = delete;
-    Socket& operator=(const Socket&) = delete;
-    int fd() const { return m_fd; }
-
-private:
-    int m_fd;
-};
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') return c - '0';
@@ -78,18 +66,18 @@ std::optional<std::pair<sockaddr_un, socklen_t>> UnixAddress(std::string_view pa
 // The opening of the authentication: the nul byte, then a request for the
 // mechanisms. A bus answers it at once (with its list), and nothing is
 // authenticated.
-bool AnswersOpening(const Socket& s, Clock::time_point deadline) {
+bool AnswersOpening(int fd, Clock::time_point deadline) {
     static constexpr char kOpening[] = "\0AUTH\r\n";
     constexpr size_t kSize = sizeof kOpening - 1;
-    if (send(s.fd(), kOpening, kSize, MSG_NOSIGNAL) != static_cast<ssize_t>(kSize)) return false;
-    pollfd readable{s.fd(), POLLIN, 0};
+    if (send(fd, kOpening, kSize, MSG_NOSIGNAL) != static_cast<ssize_t>(kSize)) return false;
+    pollfd readable{fd, POLLIN, 0};
     for (;;) {
         const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - Clock::now()).count();
         if (left <= 0) return false;
         const int ready = poll(&readable, 1, static_cast<int>(left));
         if (ready < 0 && errno == EINTR) continue;
         char answer;
-        return ready > 0 && recv(s.fd(), &answer, 1, 0) == 1;
+        return ready > 0 && recv(fd, &answer, 1, 0) == 1;
     }
 }
 
@@ -108,10 +96,11 @@ bool BusAnswers(const char* address, std::chrono::milliseconds limit) {
         if (!entry.starts_with("unix:")) return false;
         const auto unixAddress = UnixAddress(entry.substr(5));
         if (!unixAddress) continue;
-        Socket s;
-        if (s.fd() < 0) return false;
-        if (connect(s.fd(), reinterpret_cast<const sockaddr*>(&unixAddress->first), unixAddress->second) == 0)
-            return AnswersOpening(s, deadline);
+        const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+        if (fd < 0) return false;
+        CHandle owner(HandleOfDescriptor(fd));
+        if (connect(fd, reinterpret_cast<const sockaddr*>(&unixAddress->first), unixAddress->second) == 0)
+            return AnswersOpening(fd, deadline);
         // A full backlog: the bus takes no connection now, and the bus
         // library would wait for one.
         if (errno == EAGAIN) return false;
