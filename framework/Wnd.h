@@ -66,13 +66,15 @@ protected:
     DECLARE_MESSAGE_MAP()
 };
 
+#ifndef _WIN32
 LRESULT SendMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL PostMessageW(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
 BOOL IsWindow(HWND hWnd);
+HWND GetDlgItem(HWND hDlg, int nIDDlgItem);
+#endif
 // The window's text as WM_GETTEXT answers it, whatever its length.
 CString AfxGetWindowText(HWND hWnd);
 // Answers WM_GETTEXT with text: at most as much as the buffer of wParam
 // characters at lParam holds, always terminated there; the characters
 // copied, 0 when there is no buffer.
 LRESULT AfxAnswerGetText(const CString& text, WPARAM wParam, LPARAM lParam);
-HWND GetDlgItem(HWND hDlg, int nIDDlgItem);
