@@ -1,0 +1,20 @@
+// The modal run of a dialog on this ground: its window lives on the thread
+// that asked for the run.
+#include "framework/Dialog.h"
+
+#include "ModalRun.h"
+
+CDialog::~CDialog() {
+    HWND hWnd = GetSafeHwnd();
+    if (hWnd && ::GetWindowThreadProcessId(hWnd, nullptr) == ::GetCurrentThreadId()) ::DestroyWindow(hWnd);
+}
+
+INT_PTR CDialog::DoModal() {
+    CModalRun run(*this);
+    if (!run.Open()) return -1;
+    return run.Run();
+}
+
+void CDialog::EndDialog(int nResult) {
+    CModalRun::End(GetSafeHwnd(), nResult);
+}
