@@ -10,6 +10,7 @@
 #   ground_run <arg>...               the program with these arguments, in
 #                                     place of the calling shell: run it with &
 #                                     or in ( ), so that $! is the program
+#   ground_focus <window id>          the keyboard to that window
 #   ground_temp <folder>              the user's temporary folder from now on
 #   ground_language <conf> <key>      the dictionary application's settings
 #                                     ("-": none): the configuration file's
@@ -46,6 +47,20 @@ ground_stop() {
   [ -z "$ground_started_wine" ] || wine_env_stop
 }
 
+# Gives the window (an X window id) the keyboard, as a user's click would.
+# Wine hands keys to the window it made active, which follows the window
+# manager's activation, not the X focus alone.
+ground_focus() {
+  if ground_windows; then
+    xdotool windowactivate --sync "$1"
+  else
+    xdotool windowfocus --sync "$1"
+  fi
+}
+
+# A Wine command of the prefix's own server (see scripts/wine-env.sh).
+ground_wine() { TMPDIR=${WINE_SERVER_TMPDIR:-/tmp} wine "$@"; }
+
 # The Windows path of a file of this machine: drive Z: is its root.
 ground_path() { local p="Z:$1"; echo "${p//\//\\}"; }
 
@@ -57,7 +72,7 @@ ground_run() {
     [[ $arg == -/* ]] && arg="-$(ground_path "${arg#-}")"
     args+=("$(printf '%s' "$arg" | iconv -f UTF-8 -t "$charset//TRANSLIT")")
   done
-  exec env -u LC_ALL LANG="$ground_lang" wine "$program" "${args[@]}"
+  exec env -u LC_ALL LANG="$ground_lang" TMPDIR="${WINE_SERVER_TMPDIR:-/tmp}" wine "$program" "${args[@]}"
 }
 
 ground_temp() {
@@ -69,7 +84,7 @@ ground_temp() {
   # its registry, not from the caller's.
   local name
   for name in TEMP TMP; do
-    wine reg add 'HKCU\Environment' /v "$name" /t REG_SZ /d "$(ground_path "$1")" /f >/dev/null 2>&1
+    ground_wine reg add 'HKCU\Environment' /v "$name" /t REG_SZ /d "$(ground_path "$1")" /f >/dev/null 2>&1
   done
 }
 
@@ -78,8 +93,8 @@ ground_language() {
   if ground_windows; then
     config_dir=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/brindlecor/Tarnwick/config
     rm -rf "$config_dir"
-    wine reg delete "$regkey" /f >/dev/null 2>&1 || true
-    [ "$key" = - ] || wine reg add "$regkey" /v "${key%%=*}" /t REG_SZ /d "${key#*=}" /f >/dev/null 2>&1
+    ground_wine reg delete "$regkey" /f >/dev/null 2>&1 || true
+    [ "$key" = - ] || ground_wine reg add "$regkey" /v "${key%%=*}" /t REG_SZ /d "${key#*=}" /f >/dev/null 2>&1
   else
     config_dir=$XDG_CONFIG_HOME/brindlecor/Tarnwick/config
     local keyfile=$XDG_CONFIG_DIRS/registry/HKEY_LOCAL_MACHINE/SOFTWARE/Brindlecor/Tarnwick09PRO

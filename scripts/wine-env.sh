@@ -17,6 +17,10 @@ wine_env_start() {
   mkdir -p "$1"
   dir=$(cd "$1" && pwd)
   export WINEARCH=win32 WINEPREFIX=$dir/wine WINEDEBUG=-all
+  # A Wine program finds the prefix's server in a folder below $TMPDIR: one
+  # started with another TMPDIR would start a second server, with the
+  # registry as last saved. Programs run with this one (ground_run).
+  export WINE_SERVER_TMPDIR=${TMPDIR:-/tmp}
   # No .NET or HTML engine to install into a new prefix.
   export WINEDLLOVERRIDES="mscoree,mshtml="
   # A server that a run broken off left behind goes first, so the one kept

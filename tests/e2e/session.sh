@@ -71,7 +71,7 @@ window() {  # the id of the window with caption $1 (of process $2, when given)
 press() {  # press key $2 in the window captioned $1
   local id
   id=$(window "$1") || fail "no window \"$1\""
-  xdotool windowfocus --sync "$id"
+  ground_focus "$id"
   xdotool key "$2"
 }
 

@@ -345,7 +345,7 @@ case $case in
     big_copy 1024
     window 词典下载 >/dev/null || fail "no download dialog"
     press 词典下载 Escape
-    xdotool windowfocus --sync "$(window 确认退出)" || fail "no confirmation"
+    ground_focus "$(window 确认退出)" || fail "no confirmation"
     wait_placing 60
     xdotool key Return
     ends_within 15
