@@ -120,14 +120,11 @@ struct CHttpFile::Transfer {
         ThrowInternetException();
     }
 
-    // Up to want bytes of the body into the call's buffer; 0 at its end.
-    // Past the deadline nothing more is taken in.
-    DWORD ReadSome(DWORD want) {
-        if (failed || InternetClock::now() >= deadline) Fail();
-        call->Begin();
-        if (::InternetReadFile(request.get(), call->Buffer(), want, call->Count())) {
+    // Ends the call just begun, at once or within the deadline; its result.
+    void Complete(BOOL ok) {
+        if (ok) {
             call->EndedAtOnce();
-            return *call->Count();
+            return;
         }
         if (::GetLastError() != ERROR_IO_PENDING) {
             call->EndedAtOnce();
@@ -135,6 +132,29 @@ struct CHttpFile::Transfer {
         }
         std::optional<INTERNET_ASYNC_RESULT> result = call->WaitUntil(deadline);
         if (!result || result->dwResult == 0) Fail();
+    }
+
+    // The body bytes at hand, waiting for some; 0 at the end of the body.
+    // WinINet's own read would wait until the whole buffer is filled, and a
+    // closed handle does not stop it, so the waiting is done by asking.
+    DWORD Available() {
+        for (;;) {
+            if (failed || InternetClock::now() >= deadline) Fail();
+            call->Begin();
+            const BOOL ok = ::InternetQueryDataAvailable(request.get(), call->Count(), 0, 0);
+            Complete(ok);
+            if (ok) return *call->Count();
+            // It reported in the meantime: asked again, it answers at once.
+        }
+    }
+
+    // Up to want bytes of the body into the call's buffer; 0 at its end.
+    // Past the deadline nothing more is taken in.
+    DWORD ReadSome(DWORD want) {
+        const DWORD available = Available();
+        if (available == 0) return 0;
+        call->Begin();
+        Complete(::InternetReadFile(request.get(), call->Buffer(), std::min(want, available), call->Count()));
         return *call->Count();
     }
 

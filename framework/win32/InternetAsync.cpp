@@ -4,11 +4,6 @@
 
 namespace {
 
-using namespace std::chrono_literals;
-
-// How long a request that gave up on a call waits for WinINet to end it.
-constexpr auto kSettleTime = 5s;
-
 // The requests that may still hear from WinINet, by context value. Context 0
 // would switch the callback off, so the values start at 1.
 struct Registry {
@@ -41,13 +36,17 @@ std::shared_ptr<InternetAsyncCall> InternetAsyncCall::Register() {
 }
 
 void InternetAsyncCall::Release() {
-    std::unique_lock lock(m_mutex);
-    const bool settled = m_changed.wait_for(lock, kSettleTime, [this] { return !m_outstanding || m_handleClosed; });
-    lock.unlock();
-    // Unsettled, a call may still write into the buffer: it is never freed.
-    if (!settled) return;
+    {
+        std::lock_guard lock(m_mutex);
+        m_released = true;
+        if (m_outstanding) return;  // OnStatus unregisters it
+    }
+    Unregister();
+}
+
+void InternetAsyncCall::Unregister() const {
     Registry& r = TheRegistry();
-    std::lock_guard registryLock(r.mutex);
+    std::lock_guard lock(r.mutex);
     r.calls.erase(m_context);
 }
 
@@ -87,22 +86,25 @@ void CALLBACK InternetAsyncCall::StatusCallback(HINTERNET hInternet, DWORD_PTR c
 }
 
 void InternetAsyncCall::OnStatus(HINTERNET /*hInternet*/, DWORD status, LPVOID info, DWORD length) {
-    std::lock_guard lock(m_mutex);
+    std::unique_lock lock(m_mutex);
     switch (status) {
         case INTERNET_STATUS_HANDLE_CREATED:
             // The new handle leads the report, so that a slow call can be closed.
             if (info && length >= sizeof(HINTERNET)) m_announced.push_back(*static_cast<HINTERNET*>(info));
-            break;
+            return;
         case INTERNET_STATUS_REQUEST_COMPLETE:
             if (!m_outstanding || !info || length < sizeof(INTERNET_ASYNC_RESULT)) return;
             m_result = *static_cast<const INTERNET_ASYNC_RESULT*>(info);
-            m_outstanding = false;
-            break;
+            [[fallthrough]];
         case INTERNET_STATUS_HANDLE_CLOSING:
-            m_handleClosed = true;
+            // Either way no call of this request runs any more.
+            m_outstanding = false;
             break;
         default:
             return;
     }
     m_changed.notify_all();
+    const bool released = m_released;
+    lock.unlock();
+    if (released) Unregister();
 }

@@ -28,17 +28,16 @@ using InternetDeadline = InternetClock::time_point;
 // handles WinINet announces for it, the end of its outstanding call, and the
 // memory an asynchronous read writes into. WinINet may still call back or
 // write after the request gave up on a call, so the object is reached only
-// through a registry (a stray report finds nothing) and stays alive while a
-// call of its own may still be running.
+// through a registry (a stray report finds nothing) and stays registered, and
+// alive, until no call of its own can still be running.
 class InternetAsyncCall {
 public:
     static constexpr DWORD kBufferSize = 16 * 1024;
 
-    // Registered until Release().
     static std::shared_ptr<InternetAsyncCall> Register();
-    // Gives the context value back to the registry; when a call was left
-    // running, first waits a little for WinINet to close its handle, and keeps
-    // the memory for good if it does not.
+    // The request is done with the call: it leaves the registry now, or, when
+    // a call was given up while still running, once WinINet reports its end
+    // or its handle's closing.
     void Release();
 
     // Installs the callback that reports to the registered calls.
@@ -64,6 +63,7 @@ private:
     static void CALLBACK StatusCallback(HINTERNET hInternet, DWORD_PTR context, DWORD status, LPVOID info,
                                         DWORD length);
     void OnStatus(HINTERNET hInternet, DWORD status, LPVOID info, DWORD length);
+    void Unregister() const;
 
     const DWORD_PTR m_context;
     std::mutex m_mutex;
@@ -71,7 +71,7 @@ private:
     bool m_outstanding = false;
     std::optional<INTERNET_ASYNC_RESULT> m_result;
     std::vector<HINTERNET> m_announced;
-    bool m_handleClosed = false;  // WinINet reported a handle of this request closing
+    bool m_released = false;  // Release() was called
     std::vector<char> m_buffer = std::vector<char>(kBufferSize);
     DWORD m_count = 0;
 };
