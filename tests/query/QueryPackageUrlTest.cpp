@@ -45,6 +45,7 @@ using testsupport::LoopbackServer;
 using testsupport::Pattern;
 using testsupport::Reply;
 using testsupport::ServeFixed;
+using testsupport::SilentListener;
 
 const std::string kServiceAddress = "http://" DERAVIZIZIVU_SERVICE_HOST "/ZI2009_zor_oza/dict.php?classid=";
 const std::string kCommandLineUrl = "http://packages.example/cmdline.zip";
@@ -241,7 +242,7 @@ TEST_F(QueryPackageUrlTest, AnswerTooLongForTheBufferIsNotReadOn) {
 }
 
 // A service that trickles its answer is given up on at the reader's time
-// limit, however steadily the bytes come.
+// limit, however steadily the bytes come; so is one that never answers.
 TEST_F(QueryPackageUrlTest, TrickledAnswerEndsAtTheTimeLimit) {
     const std::string answer = "http://mirror.example/dictionaries/12/345.zip";
     auto hungUp = std::make_shared<std::promise<bool>>();
@@ -253,10 +254,15 @@ TEST_F(QueryPackageUrlTest, TrickledAnswerEndsAtTheTimeLimit) {
         hungUp->set_value(!whole);
         conn.Close();
     });
-    CUrlTextReader reader(1000);
-    CString text = L"before";
-    EXPECT_FALSE(reader.OpenUrl(L"http://service.example/dict.php") && reader.ReadText(text));
-    EXPECT_NE(CStringA(CW2A(text)), answer);
+    SilentListener silent(false);
+    for (const std::string& proxy : {m_server.BaseUrl(), "http://127.0.0.1:" + std::to_string(silent.Port())}) {
+        SCOPED_TRACE(proxy);
+        m_proxy.Use(proxy);
+        CUrlTextReader reader(1000);
+        CString text = L"before";
+        EXPECT_FALSE(reader.OpenUrl(L"http://service.example/dict.php") && reader.ReadText(text));
+        EXPECT_NE(CStringA(CW2A(text)), answer);
+    }
     EXPECT_TRUE(hungUpResult.get()) << "the whole answer was waited for";
 }
 
