@@ -1,11 +1,13 @@
 #include "Language.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cwchar>
 
 #include "framework/Resource.h"
 #include "platform/Direct.h"
 #include "platform/Library.h"
+#include "platform/Paths.h"
 #include "platform/Profile.h"
 #include "platform/Registry.h"
 #include "platform/Shell.h"
@@ -16,8 +18,8 @@ namespace {
 const int kEnglish = 1252;
 const int kChinese = 936;
 const char kEnglishLibrary[] = "ViZadiveduri_ZuRod.dll";
-// Below the application-data folder ('/' separates folders here).
-const wchar_t kConfigFolder[] = L"/brindlecor/Tarnwick/config/";
+// Below the application-data folder, each backslash the ground's separator.
+const wchar_t kConfigFolder[] = L"\\brindlecor\\Tarnwick\\config\\";
 const wchar_t kConfigFile[] = L"codepage.conf";
 const wchar_t kInstallKey[] = L"SOFTWARE\\Brindlecor\\Tarnwick09PRO";
 const wchar_t kInstallLanguage[] = L"InstallLanguage";
@@ -49,10 +51,12 @@ bool GetConfigFilePath(CString& strPath) {
     wchar_t szAppData[MAX_PATH + 1] = {};
     if (FAILED(SHGetFolderPathW(nullptr, CSIDL_APPDATA | CSIDL_FLAG_CREATE, nullptr, SHGFP_TYPE_CURRENT, szAppData)))
         return false;
-    const CString strFolder = CString(szAppData) + kConfigFolder;
+    CString strRelative = kConfigFolder;
+    std::replace(strRelative.begin(), strRelative.end(), L'\\', kPathSeparatorW);
+    const CString strFolder = CString(szAppData) + strRelative;
     // One folder after the other, at each separator behind the leading one.
     for (size_t i = std::wcslen(szAppData) + 1; i < strFolder.size(); ++i) {
-        if (strFolder[i] != L'/') continue;
+        if (strFolder[i] != kPathSeparatorW) continue;
         if (_wmkdir(strFolder.substr(0, i + 1).c_str()) != 0 && errno != EEXIST) return false;
     }
     strPath = strFolder + kConfigFile;

@@ -5,6 +5,7 @@
 #include <memory>
 
 #include "platform/Files.h"
+#include "platform/Paths.h"
 
 namespace {
 const int64_t kSmallestPackage = 1025;
@@ -38,7 +39,7 @@ bool HoldsTheSameBytes(HANDLE package, int64_t size, const CStringA& destPath) {
 // The folder the destination is written in ("." for a bare name).
 CStringA FolderOf(const CStringA& path, size_t slash) {
     if (slash == CStringA::npos) return ".";
-    return slash == 0 ? CStringA("/") : path.substr(0, slash);
+    return slash == 0 ? CStringA(1, kPathSeparator) : path.substr(0, slash);
 }
 }  // namespace
 
@@ -46,7 +47,7 @@ CStringA MakeTempFilePath(const CStringA& destPath) {
     char folder[MAX_TEMP_PATH] = {};
     DWORD length = GetTempPathA(MAX_TEMP_PATH, folder);
     if (length == 0 || length >= MAX_TEMP_PATH) return CStringA();
-    size_t slash = destPath.rfind('/');
+    size_t slash = destPath.rfind(kPathSeparator);
     CStringA name = slash == CStringA::npos ? destPath : destPath.substr(slash + 1);
     // Beside its destination the file gets a name of its own, so that nothing
     // is ever written under the destination's name; always the same one, so

@@ -16,6 +16,9 @@ int OnTransferProgress(void* dialog, double received, double expected) {
         if (truncated >= ProgressHighWater.load()) ProgressHighWater.store(truncated);
         value = ProgressHighWater.load();
     }
-    // Once the dialog is gone nobody waits for the package: the transfer stops.
-    return ::PostMessageW(dlg->GetProgressWindow(), dlg->GetProgressMessage(), static_cast<WPARAM>(value), 0) ? 0 : 1;
+    // Once the dialog is gone nobody waits for the package: the transfer
+    // stops. Its window then has no handle, and on Windows a post to none
+    // would land in this thread's own queue and succeed.
+    HWND window = dlg->GetProgressWindow();
+    return window && ::PostMessageW(window, dlg->GetProgressMessage(), static_cast<WPARAM>(value), 0) ? 0 : 1;
 }

@@ -11,6 +11,7 @@ cleanup() {
   # A stopped process (a bus a case stopped) takes its signal once woken.
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null && kill -CONT "$p" 2>/dev/null || true; done
   for ((i = ${#mounts[@]} - 1; i >= 0; i--)); do umount -l "${mounts[i]}" 2>/dev/null || true; done
+  ground_stop
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -23,13 +24,16 @@ export XDG_CONFIG_HOME=$work/config XDG_CONFIG_DIRS=$work/machine
 fail() { echo "FAIL: $*" >&2; exit 1; }
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/package_server.sh"
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/private_bus.sh"
-source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/virtual_display.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/ground.sh"
+ground_pids=()
 
+# The display; on Windows also the prefix, with the run's folder as the
+# user's temporary folder.
 start_display() {
-  local started=0
-  start_virtual_display "$work" || started=$?
-  pids+=("${virtual_display_pids[@]}")
-  return $started
+  ground_setup "$work" || return 1
+  ground_windows || return 0
+  ground_temp "$work"
+  ground_temp_now=$work
 }
 
 start_bus() {
@@ -50,8 +54,12 @@ start_server() {
 # line's address is used and nothing leaves the machine); the temporary
 # folder is $program_tmp ($work by default).
 start_program() {
+  if ground_windows && [ "${program_tmp:-$work}" != "$ground_temp_now" ]; then
+    ground_temp "$program_tmp"
+    ground_temp_now=$program_tmp
+  fi
   http_proxy=${service_proxy:-http://127.0.0.1:9} no_proxy=127.0.0.1 TMPDIR=${program_tmp:-$work} \
-    "$program" "$@" 2>>"${program_log:-/dev/null}" &
+    ground_run "$@" 2>>"${program_log:-/dev/null}" &
   app=$!
   pids+=($app)
 }

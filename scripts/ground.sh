@@ -1,0 +1,98 @@
+# Sourced by the demo and the end-to-end and fault runs, after $program is
+# set: what differs between the program's two grounds. A program whose name
+# ends in .exe is the 32-bit Windows build; it runs under Wine, in the prefix
+# and on the display that scripts/wine-env.sh set up (made here when no
+# prefix is exported yet, and ended again with ground_stop).
+#
+#   ground_windows                    true for the Windows build
+#   ground_setup <folder>             the display and, on Windows, the prefix
+#   ground_stop
+#   ground_run <arg>...               the program with these arguments, in
+#                                     place of the calling shell: run it with &
+#                                     or in ( ), so that $! is the program
+#   ground_temp <folder>              the user's temporary folder from now on
+#   ground_language <conf> <key>      the dictionary application's settings
+#                                     ("-": none): the configuration file's
+#                                     text (printf format), the installation's
+#                                     InstallLanguage value
+#
+# On Windows the program's texts reach it in the ANSI code page that
+# $ground_lang gives Wine (zh_CN.GBK: 936, by default; en_US.ISO-8859-1: 1252),
+# and a path argument ("-/...") becomes the same file's path on drive Z:.
+ground_lang=${ground_lang:-zh_CN.GBK}
+ground_started_wine=
+
+ground_windows() { [[ $program == *.exe ]]; }
+
+ground_setup() {
+  local dir=$1
+  if ! ground_windows; then
+    source "$(dirname "${BASH_SOURCE[0]}")/virtual_display.sh"
+    start_virtual_display "$dir" || return 1
+    ground_pids=("${virtual_display_pids[@]}")
+    return 0
+  fi
+  if [ -z "${WINEPREFIX:-}" ]; then
+    source "$(dirname "${BASH_SOURCE[0]}")/wine-env.sh" "$(dirname "$program")/.." || return 1
+    ground_started_wine=1
+  fi
+  ground_pids=()
+  ground_language - -
+}
+
+ground_stop() {
+  local p
+  for p in "${ground_pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  [ -z "$ground_started_wine" ] || wine_env_stop
+}
+
+# The Windows path of a file of this machine: drive Z: is its root.
+ground_path() { local p="Z:$1"; echo "${p//\//\\}"; }
+
+ground_run() {
+  ground_windows || exec "$program" "$@"
+  local charset arg args=()
+  charset=$(LANG=$ground_lang locale charmap)
+  for arg in "$@"; do
+    [[ $arg == -/* ]] && arg="-$(ground_path "${arg#-}")"
+    args+=("$(printf '%s' "$arg" | iconv -f UTF-8 -t "$charset//TRANSLIT")")
+  done
+  exec env -u LC_ALL LANG="$ground_lang" wine "$program" "${args[@]}"
+}
+
+ground_temp() {
+  if ! ground_windows; then
+    export TMPDIR=$1
+    return
+  fi
+  # Wine takes a program's temporary folder from the user's environment in
+  # its registry, not from the caller's.
+  local name
+  for name in TEMP TMP; do
+    wine reg add 'HKCU\Environment' /v "$name" /t REG_SZ /d "$(ground_path "$1")" /f >/dev/null 2>&1
+  done
+}
+
+ground_language() {
+  local conf=$1 key=$2 config_dir regkey='HKLM\SOFTWARE\Brindlecor\Tarnwick09PRO'
+  if ground_windows; then
+    config_dir=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/brindlecor/Tarnwick/config
+    rm -rf "$config_dir"
+    wine reg delete "$regkey" /f >/dev/null 2>&1 || true
+    [ "$key" = - ] || wine reg add "$regkey" /v "${key%%=*}" /t REG_SZ /d "${key#*=}" /f >/dev/null 2>&1
+  else
+    config_dir=$XDG_CONFIG_HOME/brindlecor/Tarnwick/config
+    local keyfile=$XDG_CONFIG_DIRS/registry/HKEY_LOCAL_MACHINE/SOFTWARE/Brindlecor/Tarnwick09PRO
+    rm -rf "$config_dir" "$keyfile"
+    mkdir -p "$(dirname "$keyfile")"
+    case $key in
+      -) ;;
+      pipe) mkfifo "$keyfile" ;;
+      *) printf '%s\n' "$key" >"$keyfile" ;;
+    esac
+  fi
+  if [ "$conf" != - ]; then
+    mkdir -p "$config_dir"
+    printf '%b\n' "$conf" >"$config_dir/codepage.conf"
+  fi
+}
