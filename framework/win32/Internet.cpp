@@ -113,14 +113,16 @@ struct CHttpFile::Transfer {
     Transfer(const Transfer&) = delete;
     Transfer& operator=(const Transfer&) = delete;
 
-    // Closing the request ends a call still under way and frees the connection.
+    // Closing the request gives up a call still under way; WinINet lets the
+    // connection go once that call returns.
     [[noreturn]] void Fail() {
         failed = true;
         request.reset();
         ThrowInternetException();
     }
 
-    // Ends the call just begun, at once or within the deadline; its result.
+    // Ends the call just begun: at once, or when it reports within the
+    // deadline; fails otherwise.
     void Complete(BOOL ok) {
         if (ok) {
             call->EndedAtOnce();
@@ -135,8 +137,9 @@ struct CHttpFile::Transfer {
     }
 
     // The body bytes at hand, waiting for some; 0 at the end of the body.
-    // WinINet's own read would wait until the whole buffer is filled, and a
-    // closed handle does not stop it, so the waiting is done by asking.
+    // A pending read of WinINet's waits until the whole buffer is filled, and
+    // closing its handle does not stop it; asking what is at hand waits only
+    // for the next bytes, and the read then finishes at once.
     DWORD Available() {
         for (;;) {
             if (failed || InternetClock::now() >= deadline) Fail();
