@@ -1,7 +1,8 @@
 #pragma once
-// The internet session: one HTTP(S) GET per OpenURL, carried out by libcurl.
-// Failures are thrown as heap-allocated exception objects, which the catcher
-// releases with Delete().
+// The internet session: one HTTP(S) GET per OpenURL, carried out by the
+// ground's client (libcurl on Linux, WinINet on Windows). Failures are thrown
+// as heap-allocated exception objects, which the catcher releases with
+// Delete().
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -101,6 +102,6 @@ public:
                         LPCWSTR pstrHeaders = nullptr, DWORD dwHeadersLength = 0);
 
 private:
-    std::string m_strAgent;          // narrow, as sent
-    DWORD m_dwReceiveTimeoutMs = 0;  // 0: none
+    struct Ground;  // what the ground keeps of the session
+    std::unique_ptr<Ground> m_pGround;
 };

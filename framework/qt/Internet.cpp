@@ -32,6 +32,11 @@ bool HasWebScheme(std::string_view url) {
 
 }  // namespace
 
+struct CInternetSession::Ground {
+    std::string agent;           // narrow, as sent
+    DWORD receiveTimeoutMs = 0;  // 0: none
+};
+
 // One request under way: the library moves it on only while the caller waits
 // for its head or reads its body, so nothing arrives that nobody asked for.
 struct CHttpFile::Transfer {
@@ -134,10 +139,11 @@ BOOL CHttpFile::QueryInfoStatusCode(DWORD& dwStatusCode) const {
 }
 
 CInternetSession::CInternetSession(LPCWSTR pstrAgent, DWORD_PTR /*dwContext*/, DWORD dwAccessType,
-                                   LPCWSTR /*pstrProxyName*/, LPCWSTR /*pstrProxyBypass*/, DWORD /*dwFlags*/) {
+                                   LPCWSTR /*pstrProxyName*/, LPCWSTR /*pstrProxyBypass*/, DWORD /*dwFlags*/)
+    : m_pGround(std::make_unique<Ground>()) {
     // Only the system's proxy settings are offered.
     if (dwAccessType != INTERNET_OPEN_TYPE_PRECONFIG) ThrowInternetException();
-    m_strAgent = CW2A(pstrAgent ? pstrAgent : AfxGetAppName());
+    m_pGround->agent = CW2A(pstrAgent ? pstrAgent : AfxGetAppName());
     // Last, so that nothing can fail after it and leave it without its cleanup.
     if (curl_global_init(CURL_GLOBAL_DEFAULT) != CURLE_OK) ThrowInternetException();
 }
@@ -148,7 +154,7 @@ CInternetSession::~CInternetSession() {
 
 BOOL CInternetSession::SetOption(DWORD dwOption, DWORD dwValue, DWORD /*dwFlags*/) {
     if (dwOption != INTERNET_OPTION_RECEIVE_TIMEOUT) return FALSE;
-    m_dwReceiveTimeoutMs = dwValue;
+    m_pGround->receiveTimeoutMs = dwValue;
     return TRUE;
 }
 
@@ -175,7 +181,7 @@ CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, 
     set(curl_easy_setopt(h, CURLOPT_REDIR_PROTOCOLS_STR, "http,https"));
     set(curl_easy_setopt(h, CURLOPT_FOLLOWLOCATION, 0L));
     set(curl_easy_setopt(h, CURLOPT_HTTPGET, 1L));
-    set(curl_easy_setopt(h, CURLOPT_USERAGENT, m_strAgent.c_str()));
+    set(curl_easy_setopt(h, CURLOPT_USERAGENT, m_pGround->agent.c_str()));
     // libcurl would cut the address off at a '#' as a fragment, but the text
     // after it belongs to the request (a dictionary id may hold one). Such an
     // address goes out whole, in absolute form, which proxies and HTTP/1.1
@@ -190,8 +196,8 @@ CStdioFile* CInternetSession::OpenURL(LPCWSTR pstrURL, DWORD_PTR /*dwContext*/, 
     set(curl_easy_setopt(h, CURLOPT_CONNECTTIMEOUT, 60L));
     set(curl_easy_setopt(h, CURLOPT_LOW_SPEED_LIMIT, 1L));
     set(curl_easy_setopt(h, CURLOPT_LOW_SPEED_TIME, 60L));
-    if (m_dwReceiveTimeoutMs != 0)
-        set(curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(m_dwReceiveTimeoutMs)));
+    if (m_pGround->receiveTimeoutMs != 0)
+        set(curl_easy_setopt(h, CURLOPT_TIMEOUT_MS, static_cast<long>(m_pGround->receiveTimeoutMs)));
     set(curl_easy_setopt(h, CURLOPT_WRITEFUNCTION, &CHttpFile::Transfer::CollectBody));
     set(curl_easy_setopt(h, CURLOPT_WRITEDATA, transfer.get()));
     // A proxy tunnel's own answer is no head of the response.

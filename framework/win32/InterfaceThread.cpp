@@ -61,8 +61,8 @@ void AfxPrepareInterfaceThread() {
     wc.hInstance = ::GetModuleHandleW(nullptr);
     wc.lpszClassName = L"DeRavizizivu.Courier";
     ::RegisterClassW(&wc);
-    g_courier = ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                                  nullptr);
+    g_courier =
+        ::CreateWindowExW(0, wc.lpszClassName, L"", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance, nullptr);
     // Calls queued before the courier existed wait for no further wake-up.
     std::lock_guard lock(g_queueMutex);
     for (size_t i = 0; i < g_queue.size(); ++i) PostWake();

@@ -51,8 +51,8 @@ bool CModalRun::Open() {
         if (m_hAskedFor && !::IsWindow(m_hAskedFor)) m_bEnded = true;
     }
     if (m_hOwner) m_bOwnerWasEnabled = !::EnableWindow(m_hOwner, FALSE);
-    HWND created = ::CreateDialogIndirectParamW(module, dialogTemplate, m_hOwner, &DialogProc,
-                                                reinterpret_cast<LPARAM>(this));
+    HWND created =
+        ::CreateDialogIndirectParamW(module, dialogTemplate, m_hOwner, &DialogProc, reinterpret_cast<LPARAM>(this));
     if (!created) return false;
     if (!Ended()) ::ShowWindow(m_hWnd, SW_SHOW);
     return true;

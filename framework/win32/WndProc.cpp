@@ -43,8 +43,7 @@ CWnd* AfxWndFromHandle(HWND hWnd) {
 bool AfxAttachWindow(HWND hWnd, CWnd* pWnd) {
     if (!::IsWindow(hWnd) || AfxWndFromHandle(hWnd)) return false;
     auto previous = ::GetWindowLongPtrW(hWnd, GWLP_WNDPROC);
-    if (!::SetPropW(hWnd, kPreviousProp, reinterpret_cast<HANDLE>(previous)) ||
-        !::SetPropW(hWnd, kObjectProp, pWnd)) {
+    if (!::SetPropW(hWnd, kPreviousProp, reinterpret_cast<HANDLE>(previous)) || !::SetPropW(hWnd, kObjectProp, pWnd)) {
         ::RemovePropW(hWnd, kPreviousProp);
         return false;
     }

@@ -1,27 +1,48 @@
 #include "tests/support/LoopbackServer.h"
 
-#include <arpa/inet.h>
-#include <fcntl.h>
-#include <netinet/in.h>
-#include <poll.h>
-#include <sys/socket.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <array>
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
 #include <system_error>
+
+#include "tests/support/Sockets.h"
 
 namespace testsupport {
 
 namespace {
 
+using sockets::IsInterrupted;
+using sockets::IsRetry;
+using sockets::LastError;
+
 constexpr size_t kMaxHead = 64 * 1024;
 
-std::system_error SysError(const char* what) {
-    return std::system_error(errno, std::generic_category(), what);
+// Binds s to 127.0.0.1 on a port the system picks: the port, 0 on failure.
+uint16_t BindLoopback(Socket s) {
+    sockaddr_in addr{};
+    addr.sin_family = AF_INET;
+    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t len = sizeof addr;
+    if (::bind(s, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
+        ::getsockname(s, reinterpret_cast<sockaddr*>(&addr), &len) != 0)
+        return 0;
+    return ntohs(addr.sin_port);
+}
+
+// A datagram socket sent to itself: readable from the first send on.
+Socket OpenStopSignal() {
+    Socket s = sockets::Open(SOCK_DGRAM, false);
+    if (s == kNoSocket) return kNoSocket;
+    sockaddr_in self{};
+    self.sin_family = AF_INET;
+    self.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    self.sin_port = htons(BindLoopback(s));
+    if (self.sin_port == 0 || ::connect(s, reinterpret_cast<sockaddr*>(&self), sizeof self) != 0) {
+        sockets::Close(s);
+        return kNoSocket;
+    }
+    return s;
 }
 
 bool EqualsNoCase(std::string_view a, std::string_view b) {
@@ -41,12 +62,12 @@ std::string_view Trim(std::string_view s) {
 
 // Waits until `fd` is ready for `events`. False when the server is stopping
 // or the socket failed.
-bool WaitReady(int fd, short events, int stopFd) {
+bool WaitReady(Socket fd, short events, Socket stopFd) {
     for (;;) {
         std::array<pollfd, 2> fds{{{fd, events, 0}, {stopFd, POLLIN, 0}}};
-        int n = ::poll(fds.data(), fds.size(), -1);
+        int n = sockets::Poll(fds.data(), fds.size(), -1);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (IsInterrupted(LastError())) continue;
             return false;
         }
         if (fds[1].revents != 0) return false;
@@ -56,7 +77,7 @@ bool WaitReady(int fd, short events, int stopFd) {
 
 // Reads up to the blank line ending the request head. Returns false when the
 // peer left, the server stops, or the head is too large (then `tooLarge`).
-bool ReadHead(int fd, int stopFd, std::string& head, bool& tooLarge) {
+bool ReadHead(Socket fd, Socket stopFd, std::string& head, bool& tooLarge) {
     std::string buf;
     std::array<char, 4096> chunk{};
     tooLarge = false;
@@ -71,8 +92,8 @@ bool ReadHead(int fd, int stopFd, std::string& head, bool& tooLarge) {
             return false;
         }
         if (!WaitReady(fd, POLLIN, stopFd)) return false;
-        ssize_t n = ::recv(fd, chunk.data(), chunk.size(), MSG_DONTWAIT);
-        if (n < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
+        ssize_t n = ::recv(fd, chunk.data(), chunk.size(), 0);
+        if (n < 0 && IsRetry(LastError())) continue;
         if (n <= 0) return false;
         buf.append(chunk.data(), size_t(n));
     }
@@ -127,7 +148,7 @@ bool HttpRequest::HasHeader(std::string_view name) const {
 
 // ---- HttpConnection ----
 
-HttpConnection::HttpConnection(int fd, int stopFd) : fd_(fd), stopFd_(stopFd) {}
+HttpConnection::HttpConnection(Socket fd, Socket stopFd) : fd_(fd), stopFd_(stopFd) {}
 
 HttpConnection::~HttpConnection() {
     Finish();
@@ -135,16 +156,16 @@ HttpConnection::~HttpConnection() {
 
 bool HttpConnection::Send(std::string_view bytes) {
     while (!bytes.empty()) {
-        if (fd_ < 0) return false;
+        if (fd_ == kNoSocket) return false;
         if (!WaitReady(fd_, POLLOUT, stopFd_)) return false;
-        ssize_t n = ::send(fd_, bytes.data(), bytes.size(), MSG_NOSIGNAL | MSG_DONTWAIT);
+        ssize_t n = ::send(fd_, bytes.data(), bytes.size(), sockets::kNoSignal);
         if (n < 0) {
-            if (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR) continue;
+            if (IsRetry(LastError())) continue;
             return false;
         }
         bytes.remove_prefix(size_t(n));
     }
-    return fd_ >= 0;
+    return fd_ != kNoSocket;
 }
 
 std::string Pattern(size_t count) {
@@ -166,30 +187,30 @@ bool HttpConnection::SendPattern(uint64_t count) {
         if (!Send(std::string_view(kBlock.data(), n))) return false;
         count -= n;
     }
-    return fd_ >= 0;
+    return fd_ != kNoSocket;
 }
 
 void HttpConnection::Close() {
-    if (fd_ >= 0) {
-        ::close(fd_);
-        fd_ = -1;
+    if (fd_ != kNoSocket) {
+        sockets::Close(fd_);
+        fd_ = kNoSocket;
     }
 }
 
 bool HttpConnection::WaitForHangUp(std::chrono::milliseconds bound) {
     const auto deadline = std::chrono::steady_clock::now() + bound;
     std::array<char, 4096> buf{};
-    while (fd_ >= 0) {
+    while (fd_ != kNoSocket) {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) return false;
-        std::array<pollfd, 2> fds{{{fd_, POLLIN | POLLRDHUP, 0}, {stopFd_, POLLIN, 0}}};
-        int n = ::poll(fds.data(), fds.size(), int(left.count()));
-        if (n < 0 && errno == EINTR) continue;
+        std::array<pollfd, 2> fds{{{fd_, short(POLLIN | sockets::kPollPeerGone), 0}, {stopFd_, POLLIN, 0}}};
+        int n = sockets::Poll(fds.data(), fds.size(), int(left.count()));
+        if (n < 0 && IsInterrupted(LastError())) continue;
         if (n < 0 || fds[1].revents != 0) return false;
         if (n == 0) return false;
-        if (fds[0].revents & (POLLRDHUP | POLLHUP | POLLERR)) return true;
-        ssize_t got = ::recv(fd_, buf.data(), buf.size(), MSG_DONTWAIT);
-        if (got == 0 || (got < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) return true;
+        if (fds[0].revents & (sockets::kPollPeerGone | POLLHUP | POLLERR)) return true;
+        ssize_t got = ::recv(fd_, buf.data(), buf.size(), 0);
+        if (got == 0 || (got < 0 && !IsRetry(LastError()))) return true;
     }
     return true;
 }
@@ -201,12 +222,12 @@ bool HttpConnection::Trickle(std::string_view bytes, size_t piece, std::chrono::
         bytes.remove_prefix(n);
         if (WaitForHangUp(pause)) return false;
     }
-    return fd_ >= 0;
+    return fd_ != kNoSocket;
 }
 
 void HttpConnection::Finish() {
-    if (fd_ < 0) return;
-    ::shutdown(fd_, SHUT_WR);
+    if (fd_ == kNoSocket) return;
+    ::shutdown(fd_, sockets::kShutWrite);
     // Bounded so a peer that never hangs up cannot hold the thread for long.
     constexpr size_t kMaxDrain = 1024 * 1024;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(2);
@@ -216,11 +237,11 @@ void HttpConnection::Finish() {
         auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - std::chrono::steady_clock::now());
         if (left.count() <= 0) break;
         std::array<pollfd, 2> fds{{{fd_, POLLIN, 0}, {stopFd_, POLLIN, 0}}};
-        int n = ::poll(fds.data(), fds.size(), int(left.count()));
-        if (n < 0 && errno == EINTR) continue;
+        int n = sockets::Poll(fds.data(), fds.size(), int(left.count()));
+        if (n < 0 && IsInterrupted(LastError())) continue;
         if (n <= 0 || fds[1].revents != 0) break;
-        ssize_t got = ::recv(fd_, buf.data(), buf.size(), MSG_DONTWAIT);
-        if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) continue;
+        ssize_t got = ::recv(fd_, buf.data(), buf.size(), 0);
+        if (got < 0 && IsRetry(LastError())) continue;
         if (got <= 0) break;
         drained += size_t(got);
     }
@@ -237,46 +258,34 @@ struct LoopbackServer::Worker {
 LoopbackServer::LoopbackServer()
     : handler_(std::make_shared<const Handler>(
           [](const HttpRequest&, HttpConnection& c) { SendError(c, 404, "Not Found"); })) {
-    std::array<int, 2> pipeFds{};
-    if (::pipe2(pipeFds.data(), O_CLOEXEC) != 0) throw SysError("pipe2");
-    stopRead_ = pipeFds[0];
-    stopWrite_ = pipeFds[1];
+    stop_ = OpenStopSignal();
+    if (stop_ == kNoSocket) throw sockets::Failure("stop signal");
 
     auto fail = [this](const char* what) {
-        std::system_error e = SysError(what);
-        if (listenFd_ >= 0) ::close(listenFd_);
-        ::close(stopRead_);
-        ::close(stopWrite_);
+        std::system_error e = sockets::Failure(what);
+        if (listenFd_ != kNoSocket) sockets::Close(listenFd_);
+        sockets::Close(stop_);
         return e;
     };
 
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-    if (listenFd_ < 0) throw fail("socket");
-    int one = 1;
-    ::setsockopt(listenFd_, SOL_SOCKET, SO_REUSEADDR, &one, sizeof one);
-    sockaddr_in addr{};
-    addr.sin_family = AF_INET;
-    addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    addr.sin_port = 0;
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0) throw fail("bind");
+    listenFd_ = sockets::Open(SOCK_STREAM, true);
+    if (listenFd_ == kNoSocket) throw fail("socket");
+    sockets::ReuseAddress(listenFd_);
+    port_ = BindLoopback(listenFd_);
+    if (port_ == 0) throw fail("bind");
     if (::listen(listenFd_, 64) != 0) throw fail("listen");
-    socklen_t len = sizeof addr;
-    if (::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) throw fail("getsockname");
-    port_ = ntohs(addr.sin_port);
 
     acceptThread_ = std::thread([this] { AcceptLoop(); });
 }
 
 LoopbackServer::~LoopbackServer() {
-    // The pipe is never read, so once written it wakes every poll for good.
-    char byte = 1;
-    while (::write(stopWrite_, &byte, 1) < 0 && errno == EINTR) {
+    const char byte = 1;
+    while (::send(stop_, &byte, 1, 0) < 0 && IsInterrupted(LastError())) {
     }
     acceptThread_.join();
     for (Worker& w : workers_) w.thread.join();
-    ::close(listenFd_);
-    ::close(stopRead_);
-    ::close(stopWrite_);
+    sockets::Close(listenFd_);
+    sockets::Close(stop_);
 }
 
 std::string LoopbackServer::BaseUrl() const {
@@ -306,9 +315,9 @@ bool LoopbackServer::WaitForRequests(size_t n, std::chrono::milliseconds timeout
 
 void LoopbackServer::AcceptLoop() {
     for (;;) {
-        if (!WaitReady(listenFd_, POLLIN, stopRead_)) return;
-        int fd = ::accept4(listenFd_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) continue;  // the peer gave up already, or a transient shortage
+        if (!WaitReady(listenFd_, POLLIN, stop_)) return;
+        Socket fd = sockets::Accept(listenFd_);
+        if (fd == kNoSocket) continue;  // the peer gave up already, or a transient shortage
 
         // Reap finished connections so a long test does not pile up threads.
         for (auto it = workers_.begin(); it != workers_.end();) {
@@ -327,16 +336,16 @@ void LoopbackServer::AcceptLoop() {
             });
         } catch (const std::system_error&) {
             workers_.pop_back();
-            ::close(fd);
+            sockets::Close(fd);
         }
     }
 }
 
-void LoopbackServer::Serve(int fd) {
-    HttpConnection conn(fd, stopRead_);
+void LoopbackServer::Serve(Socket fd) {
+    HttpConnection conn(fd, stop_);
     std::string head;
     bool tooLarge = false;
-    if (!ReadHead(fd, stopRead_, head, tooLarge)) {
+    if (!ReadHead(fd, stop_, head, tooLarge)) {
         if (tooLarge) SendError(conn, 431, "Request Header Fields Too Large");
         return;
     }
@@ -359,35 +368,43 @@ void LoopbackServer::Serve(int fd) {
 // ---- SilentListener ----
 
 SilentListener::SilentListener(bool full) {
-    listenFd_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (listenFd_ < 0) throw SysError("socket");
+    listenFd_ = sockets::Open(SOCK_STREAM, false);
+    if (listenFd_ == kNoSocket) throw sockets::Failure("socket");
+    port_ = BindLoopback(listenFd_);
+    if (port_ == 0 || ::listen(listenFd_, full ? 0 : 8) != 0) {
+        std::system_error e = sockets::Failure("listen");
+        sockets::Close(listenFd_);
+        throw e;
+    }
     sockaddr_in addr{};
     addr.sin_family = AF_INET;
     addr.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof addr;
-    if (::bind(listenFd_, reinterpret_cast<sockaddr*>(&addr), sizeof addr) != 0 ||
-        ::listen(listenFd_, full ? 0 : 8) != 0 ||
-        ::getsockname(listenFd_, reinterpret_cast<sockaddr*>(&addr), &len) != 0) {
-        std::system_error e = SysError("listen");
-        ::close(listenFd_);
-        throw e;
-    }
-    port_ = ntohs(addr.sin_port);
+    addr.sin_port = htons(port_);
     // Connections until one stays unanswered: the system may tell a client it
     // is connected while it drops the client's last handshake packet.
     for (int i = 0; full && i < 64; ++i) {
-        int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
-        if (fd < 0) break;
+        Socket fd = sockets::Open(SOCK_STREAM, true);
+        if (fd == kNoSocket) break;
         fillers_.push_back(fd);
         ::connect(fd, reinterpret_cast<sockaddr*>(&addr), sizeof addr);
         pollfd connecting{fd, POLLOUT, 0};
-        if (::poll(&connecting, 1, 300) == 0) break;
+        if (sockets::Poll(&connecting, 1, 300) == 0) break;
     }
 }
 
 SilentListener::~SilentListener() {
-    for (int fd : fillers_) ::close(fd);
-    ::close(listenFd_);
+    for (Socket fd : fillers_) sockets::Close(fd);
+    sockets::Close(listenFd_);
+}
+
+// ---- ClosedPort ----
+
+ClosedPort::ClosedPort() : fd_(sockets::Open(SOCK_STREAM, false)) {
+    if (fd_ != kNoSocket) port_ = BindLoopback(fd_);
+}
+
+ClosedPort::~ClosedPort() {
+    if (fd_ != kNoSocket) sockets::Close(fd_);
 }
 
 // ---- helpers ----

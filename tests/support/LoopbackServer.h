@@ -20,6 +20,15 @@
 
 namespace testsupport {
 
+// A socket: a descriptor on POSIX, a SOCKET (an unsigned handle) under Winsock.
+#ifdef _WIN32
+using Socket = std::uintptr_t;
+inline constexpr Socket kNoSocket = ~Socket(0);  // INVALID_SOCKET
+#else
+using Socket = int;
+inline constexpr Socket kNoSocket = -1;
+#endif
+
 struct HttpRequest {
     std::string method, target, version;                       // target exactly as sent
     std::vector<std::pair<std::string, std::string>> headers;  // in order, names as sent
@@ -35,7 +44,7 @@ struct HttpRequest {
 class HttpConnection {
 public:
     // Takes ownership of `fd`; `stopFd` becomes readable when the server stops.
-    HttpConnection(int fd, int stopFd);
+    HttpConnection(Socket fd, Socket stopFd);
     ~HttpConnection();
     HttpConnection(const HttpConnection&) = delete;
     HttpConnection& operator=(const HttpConnection&) = delete;
@@ -56,11 +65,11 @@ public:
     // that destroys the reply in flight. Used by SendReply and after a handler
     // returns with the socket still open.
     void Finish();
-    bool IsOpen() const { return fd_ >= 0; }
+    bool IsOpen() const { return fd_ != kNoSocket; }
 
 private:
-    int fd_;
-    int stopFd_;
+    Socket fd_;
+    Socket stopFd_;
 };
 
 using Handler = std::function<void(const HttpRequest&, HttpConnection&)>;
@@ -87,11 +96,11 @@ private:
     struct Worker;
 
     void AcceptLoop();
-    void Serve(int fd);
+    void Serve(Socket fd);
 
-    int listenFd_ = -1;
-    int stopRead_ = -1;
-    int stopWrite_ = -1;
+    Socket listenFd_ = kNoSocket;
+    // Never read: once a datagram is sent to it, it wakes every wait for good.
+    Socket stop_ = kNoSocket;
     uint16_t port_ = 0;
 
     mutable std::mutex mutex_;
@@ -116,8 +125,23 @@ public:
     uint16_t Port() const { return port_; }
 
 private:
-    int listenFd_ = -1;
-    std::vector<int> fillers_;
+    Socket listenFd_ = kNoSocket;
+    std::vector<Socket> fillers_;
+    uint16_t port_ = 0;
+};
+
+// A loopback port on which nobody listens: bound, so nothing else takes it.
+class ClosedPort {
+public:
+    ClosedPort();  // Port() is 0 when no port could be had
+    ~ClosedPort();
+    ClosedPort(const ClosedPort&) = delete;
+    ClosedPort& operator=(const ClosedPort&) = delete;
+
+    uint16_t Port() const { return port_; }
+
+private:
+    Socket fd_ = kNoSocket;
     uint16_t port_ = 0;
 };
 
