@@ -7,15 +7,20 @@
 # and capture) once in Chinese and once in English, saving a PNG of each
 # window and of the message for a missing dictionary key in out/ (the English
 # ones as out/en-*.png). The stand-in dictionary application, on a private
-# session bus, prints the registrations.
+# session bus, prints the registrations. The Windows build (a program ending
+# in .exe) is played the same way under Wine, its pictures in out/windows/,
+# the English run with the code page 1252.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # A fresh machine's login may set no locale at all; the windows' Chinese texts
 # and the window lookups by name need UTF-8.
 [ -n "${LC_ALL:-}${LANG:-}" ] || export LANG=C.UTF-8
 program=$(realpath "${1:-build/app/DeRavizizivu}")
-standin=$(realpath "${2:-build/standin/tarnwick_standin}")
+standin=${2:+$(realpath "$2")}
+source scripts/ground.sh
+# The Windows build's pictures go beside the Linux ones, in a folder of their own.
 out=$PWD/out
+ground_windows && out=$PWD/out/windows
 port=${DEMO_PORT:-8731}
 rm -rf "$out/www" "$out/nginx" "$out/dicts" "$out/tmp" "$out/bus" "$out/settings" "$out"/*.png "$out/calls.txt"
 mkdir -p "$out/dicts" "$out/tmp" "$out/bus"
@@ -23,53 +28,54 @@ source scripts/package_server.sh
 source scripts/private_bus.sh
 # 8 MiB served at 1 MiB/s, so the progress can be watched.
 start_package_server "$out" "$port" 8 1m
+ground_pids=()
 cleanup() {
-  kill "${app:-}" "${dictapp:-}" "${private_bus_pid:-}" "${package_server_pid:-}" "${wm:-}" "${xvfb:-}" 2>/dev/null || true
+  kill "${app:-}" "${dictapp:-}" "${private_bus_pid:-}" "${package_server_pid:-}" 2>/dev/null || true
+  ground_stop
 }
 trap cleanup EXIT
 # The dictionary application, played by the stand-in on a bus of the demo's
 # own: it prints every registration it receives.
-start_private_bus "$out/bus"
-"$standin" --serve app --record "$out/calls.txt" | sed -u 's/^/dictionary application: /' &
-dictapp=$!
+if [ -n "$standin" ]; then
+  start_private_bus "$out/bus"
+  "$standin" --serve app --record "$out/calls.txt" | sed -u 's/^/dictionary application: /' &
+  dictapp=$!
+fi
 
 export http_proxy=http://127.0.0.1:$port no_proxy= TMPDIR=$out/tmp
 args=(-http://127.0.0.1:$port/missing.zip "-$out/dicts/dict.zip" -12#345 -简明英汉词典 -1)
 
 # The dictionary application's language settings, in folders of the demo's
 # own: no file and no registry key for Chinese, a configuration file saying
-# 1252 for English.
+# 1252 for English. On Windows the English run also has the code page 1252.
+export XDG_CONFIG_HOME=$out/settings/config XDG_CONFIG_DIRS=$out/settings/machine
 speak() {
-  export XDG_CONFIG_HOME=$out/settings/$1 XDG_CONFIG_DIRS=$out/settings/machine
   if [ "$1" = en ]; then
-    mkdir -p "$XDG_CONFIG_HOME/brindlecor/Tarnwick/config"
-    printf '[language]\ncodepage=1252\n' >"$XDG_CONFIG_HOME/brindlecor/Tarnwick/config/codepage.conf"
+    ground_lang=en_US.ISO-8859-1
+    ground_language '[language]\ncodepage=1252' -
+  else
+    ground_lang=zh_CN.GBK
+    ground_language - -
   fi
 }
 
-if [ -n "${DISPLAY:-}" ]; then
+if [ -n "${DISPLAY:-}" ] && ! ground_windows; then
   speak "${DEMO_LANGUAGE:-zh}"
-  "$program" "${args[@]}"
+  (ground_run "${args[@]}")
   exit 0
 fi
 
-display=:$((90 + RANDOM % 100))
-Xvfb "$display" -screen 0 800x600x24 -nolisten tcp >/dev/null 2>&1 &
-xvfb=$!
-export DISPLAY=$display
-sleep 1
-openbox --sm-disable >/dev/null 2>&1 &
-wm=$!
-sleep 1
-window() { timeout 15 xdotool search --sync --onlyvisible --name "^$1\$" | head -1; }
-shot() {  # saves the window captioned $1, at its own size, as out/$2.png
+ground_setup "$out" || { echo "no display" >&2; exit 1; }
+ground_temp "$out/tmp"
+window() { timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -1; }
+shot() {  # saves the window captioned $1, at its own size, as $out/$2.png
   local id
   id=$(window "$1") || { echo "no window \"$1\"" >&2; exit 1; }
   sleep 0.3
   import -window "$id" "$out/$2.png"
 }
 press() {
-  xdotool windowfocus --sync "$(window "$1")"
+  ground_focus "$(window "$1")"
   xdotool key "$2"
 }
 
@@ -79,12 +85,12 @@ press() {
 play() {
   local download=$2 confirm=$3 error=$4 install=$5 png=$6
   speak "$1"
-  "$program" -a -b - -e -1 2>/dev/null &  # no dictionary key: the message
+  ground_run -a -b - -e -1 2>/dev/null &  # no dictionary key: the message
   app=$!
-  shot "$(basename "$program")" "${png}message"
-  press "$(basename "$program")" Return
+  shot "$(basename "$program" .exe)" "${png}message"
+  press "$(basename "$program" .exe)" Return
   wait "$app" || true
-  "$program" "${args[@]}" 2>/dev/null &
+  ground_run "${args[@]}" 2>/dev/null &
   app=$!
   # Near halfway (the shot takes a moment) the fill's edge runs through the percentage.
   for _ in $(seq 200); do [ "$(stat -c %s "$out/tmp/dict.zip" 2>/dev/null || echo 0)" -ge $((46 * 8 * 1024 * 1024 / 100)) ] && break; sleep 0.05; done
@@ -118,8 +124,10 @@ kill "$package_server_pid"
 rm -f "$out/dicts/dict.zip" "$out/tmp/dict.zip"
 start_package_server "$out" "$port" 8 1m
 play en "Dictionary Download" "Confirm Exit" Error Install en-
-echo "registrations: $(tr '\n' ' ' <"$out/calls.txt" 2>/dev/null || echo none)"
-# What the stand-in application printed, as a picture beside the windows'.
-convert -background white -fill black -pointsize 14 \
-  label:"$(sed 's/^/dictionary application: /' "$out/calls.txt" 2>/dev/null)" "$out/registration.png" || true
+if [ -n "$standin" ]; then
+  echo "registrations: $(tr '\n' ' ' <"$out/calls.txt" 2>/dev/null || echo none)"
+  # What the stand-in application printed, as a picture beside the windows'.
+  convert -background white -fill black -pointsize 14 \
+    label:"$(sed 's/^/dictionary application: /' "$out/calls.txt" 2>/dev/null)" "$out/registration.png" || true
+fi
 echo "windows: $(ls "$out"/*.png | tr '\n' ' ')"
