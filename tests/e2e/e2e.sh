@@ -144,6 +144,26 @@ case $case in
     press 安装 Return
     ends_within 10
     ;;
+  installer)
+    # The Windows installer package ($DERAVIZIZIVU_MSI): installed without a
+    # question, its program run once from where it was installed, then removed.
+    ground_windows || fail "the installer package is the Windows build's"
+    installed=$WINEPREFIX/drive_c/Program\ Files/Brindlecor/DeRavizizivu
+    ground_wine msiexec /i "$(ground_path "$DERAVIZIZIVU_MSI")" /qn || fail "msiexec /i failed"
+    [ -f "$installed/DeRavizizivu.exe" ] && [ -f "$installed/ViZadiveduri_ZuRod.dll" ] || fail "nothing installed"
+    program=$installed/DeRavizizivu.exe
+    start_server 2 0
+    mkdir -p "$work/dicts"
+    start_program "-http://127.0.0.1:$port/packages/dict.zip" "-$work/dicts/dict.zip" -12#345 -简明 -1
+    for _ in $(seq 300); do [ -f "$work/dicts/dict.zip" ] && break; sleep 0.05; done
+    cmp -s "$work/www/packages/dict.zip" "$work/dicts/dict.zip" || fail "the installed program placed no package"
+    sleep 0.5
+    press 词典下载 Escape
+    press 安装 Return
+    ends_within 10
+    ground_wine msiexec /x "$(ground_path "$DERAVIZIZIVU_MSI")" /qn || fail "msiexec /x failed"
+    [ ! -e "$installed" ] || fail "left after removal: $(ls "$installed")"
+    ;;
   language)
     # Which interface the settings give. A row: the configuration file ("-":
     # none), the installation's registry key ("-": none; "pipe": a named pipe,
