@@ -89,7 +89,12 @@ private:
 // The move between volumes: the bytes and the file times into a copy beside
 // the destination, on the disk before it is named; the source removed only
 // once the name stands.
-BOOL CopyAcross(LPCSTR from, LPCSTR to, const std::atomic<bool>* cancel) {
+struct FileTimes {
+    FILETIME accessed{};
+    FILETIME written{};
+};
+
+BOOL CopyAcross(LPCSTR from, LPCSTR to, const FileTimes& times, const std::atomic<bool>* cancel) {
     CHandle in(::CreateFileA(from, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                              OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT | FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
     if (in == INVALID_HANDLE_VALUE) return FALSE;
@@ -97,12 +102,20 @@ BOOL CopyAcross(LPCSTR from, LPCSTR to, const std::atomic<bool>* cancel) {
         ::SetLastError(ERROR_NOT_SAME_DEVICE);
         return FALSE;
     }
-    FILETIME accessed{}, written{};
-    HiddenCopy copy(to);
-    if (!copy.valid() || !CopyBytes(in, copy.get(), cancel) || !::GetFileTime(in, nullptr, &accessed, &written) ||
-        !::SetFileTime(copy.get(), nullptr, &accessed, &written) || !::FlushFileBuffers(copy.get()) ||
-        !copy.Name(to))
+    {
+        HiddenCopy copy(to);
+        if (!copy.valid() || !CopyBytes(in, copy.get(), cancel) || !::FlushFileBuffers(copy.get()) || !copy.Name(to))
+            return FALSE;
+    }
+    // The times once the copy's own handle has gone.
+    CHandle named(::CreateFileA(to, FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                nullptr, OPEN_EXISTING, FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+    if (named == INVALID_HANDLE_VALUE || !::SetFileTime(named, nullptr, &times.accessed, &times.written)) {
+        const DWORD saved = ::GetLastError();
+        ::DeleteFileA(to);
+        ::SetLastError(saved);
         return FALSE;
+    }
     in.Close();
     if (::DeleteFileA(from)) return TRUE;
     // The source could not go, so neither may the copy.
@@ -128,10 +141,20 @@ BOOL MoveFileA(LPCSTR existingPath, LPCSTR newPath, const std::atomic<bool>* can
         ::SetLastError(ERROR_INVALID_PARAMETER);
         return FALSE;
     }
+    // The times as they stand before anything reads the file: Wine's attempt
+    // to rename it across volumes already counts as an access.
+    FileTimes times;
+    {
+        CHandle source(::CreateFileA(existingPath, FILE_READ_ATTRIBUTES,
+                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                     FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
+        if (source == INVALID_HANDLE_VALUE || !::GetFileTime(source, nullptr, &times.accessed, &times.written))
+            return FALSE;
+    }
     // On one volume a rename, which never replaces.
     if (::MoveFileExA(existingPath, newPath, 0)) return TRUE;
     if (::GetLastError() != ERROR_NOT_SAME_DEVICE) return FALSE;
-    return CopyAcross(existingPath, newPath, cancel);
+    return CopyAcross(existingPath, newPath, times, cancel);
 }
 
 FILE* fopen_nofollow(const char* path, const char* mode) {
