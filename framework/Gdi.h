@@ -29,6 +29,9 @@ COLORREF GetSysColor(int nIndex);
 #define DT_SINGLELINE 0x0020u
 
 #define SRCCOPY 0x00CC0020u
+
+// A device context as messages carry it (WM_ERASEBKGND, WM_ICONERASEBKGND).
+typedef struct HDC__* HDC;
 #endif
 
 class CDC {
@@ -61,6 +64,11 @@ public:
 
     // Device pixels per pixel of the surface drawn on.
     double GetDevicePixelRatio() const;
+
+    // The context as a message carries it, and back: the object that a
+    // handle from a message stands for, kept by the ground while it is used.
+    HDC GetSafeHdc() const;
+    static CDC* FromHandle(HDC hDC);
 
 protected:
     struct State;  // what the ground draws with, and the context's settings

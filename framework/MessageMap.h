@@ -59,8 +59,9 @@ protected:                                        \
 #define ON_WM_PAINT()                                         \
     { WM_PAINT, 0, 0, AFX_THUNK(self->OnPaint(); return 0;) } \
     ,
-#define ON_WM_ERASEBKGND()                                                                         \
-    { WM_ERASEBKGND, 0, 0, AFX_THUNK(return self->OnEraseBkgnd(reinterpret_cast<CDC*>(wParam));) } \
+// The message carries the context's handle; the handler gets its object.
+#define ON_WM_ERASEBKGND()                                                                                   \
+    { WM_ERASEBKGND, 0, 0, AFX_THUNK(return self->OnEraseBkgnd(CDC::FromHandle(reinterpret_cast<HDC>(wParam)));) } \
     ,
 #define ON_WM_SIZE()                                                                                                  \
     { WM_SIZE, 0, 0, AFX_THUNK(self->OnSize((UINT)wParam, (short)LOWORD(lParam), (short)HIWORD(lParam)); return 0;) } \

@@ -31,10 +31,15 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int cbMultiByte,
 // Whole-string conversions, as the ATL conversion classes of the same names
 // (ATL is not part of every Windows tool chain, so these are ours on both
 // grounds). Characters the narrow side lacks become '?' (U+FFFD in UTF-8).
+// On both grounds a byte the code page cannot decode becomes its escape
+// (U+DC00 + byte) and comes back as itself, so narrow text survives the
+// round trip byte for byte.
 std::wstring CA2W(const std::string& text, UINT codePage = CP_ACP);
 std::string CW2A(const std::wstring& text, UINT codePage = CP_ACP);
 
+#ifndef _WIN32
 // The text as a window shows it and the bus carries it: every unit that is no
 // character (a byte's escape, any other surrogate, a value past U+10FFFF)
 // becomes U+FFFD.
 std::wstring ShownText(std::wstring_view text);
+#endif

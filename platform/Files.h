@@ -90,6 +90,12 @@ public:
     CHandle(const CHandle&) = delete;
     CHandle& operator=(const CHandle&) = delete;
     operator HANDLE() const { return m_h; }
+    // Gives the handle up to another owner.
+    HANDLE Detach() {
+        HANDLE h = m_h;
+        m_h = INVALID_HANDLE_VALUE;
+        return h;
+    }
     void Close() {
         if (m_h != INVALID_HANDLE_VALUE && m_h != nullptr) CloseHandle(m_h);
         m_h = INVALID_HANDLE_VALUE;

@@ -5,8 +5,21 @@
 # program and the curl tool in alternating pairs, writing into memory (tmpfs)
 # and then onto the disk; the start benchmark runs on
 # the offscreen platform and, where Xvfb is installed, on a virtual display.
+#   scripts/bench.sh --windows [package MiB] [pairs]
+# The Windows build's download benchmark runs the program under Wine against
+# curl.exe of the same libcurl (bench/wine_download_bench.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
+if [ "${1:-}" = --windows ]; then
+  bash scripts/setup.sh --windows
+  bash scripts/build-curl-windows.sh build-windows
+  cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
+  cmake --build build-windows -j "$(nproc)" --target DeRavizizivu
+  source scripts/wine-env.sh build-windows
+  trap wine_env_stop EXIT
+  bash bench/wine_download_bench.sh build-windows "${2:-1024}" "${3:-7}"
+  exit
+fi
 mib=${1:-1024}
 pairs=${2:-7}
 bash scripts/setup.sh

@@ -22,6 +22,7 @@
 # and a path argument ("-/...") becomes the same file's path on drive Z:.
 ground_lang=${ground_lang:-zh_CN.GBK}
 ground_started_wine=
+ground_temp_set=
 
 ground_windows() { [[ $program == *.exe ]]; }
 
@@ -42,8 +43,15 @@ ground_setup() {
 }
 
 ground_stop() {
-  local p
+  local p name
   for p in "${ground_pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  # The prefix outlives the run's folder: its programs get the user's own
+  # temporary folder back (a missing one fails the installer, among others).
+  if [ -n "$ground_temp_set" ]; then
+    for name in TEMP TMP; do
+      ground_wine reg add 'HKCU\Environment' /v "$name" /t REG_EXPAND_SZ /d '%USERPROFILE%\Temp' /f >/dev/null 2>&1
+    done
+  fi
   [ -z "$ground_started_wine" ] || wine_env_stop
 }
 
@@ -83,6 +91,7 @@ ground_temp() {
   # Wine takes a program's temporary folder from the user's environment in
   # its registry, not from the caller's.
   local name
+  ground_temp_set=1
   for name in TEMP TMP; do
     ground_wine reg add 'HKCU\Environment' /v "$name" /t REG_SZ /d "$(ground_path "$1")" /f >/dev/null 2>&1
   done

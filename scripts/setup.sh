@@ -25,12 +25,12 @@ if [ $windows = 1 ]; then
   # The 32-bit program runs under the 32-bit Wine; widl (mingw-w64-tools)
   # and Wine's IDL files (libwine-dev) make the COM header and type library;
   # dpkg-dev unpacks curl's source package, built for Windows from it;
-  # wixl builds the installer package.
+  # wixl builds the installer package; time and bc measure the benchmark.
   packages+=(
     g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev
     wine wine64 wine32:i386
     msitools wixl
-    dpkg-dev
+    dpkg-dev time bc
   )
 fi
 

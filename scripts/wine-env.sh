@@ -35,12 +35,23 @@ wine_env_start() {
   # A prefix is complete once its registry was saved, when a server left.
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i </dev/null >/dev/null 2>&1 || { echo "no Wine prefix in $WINEPREFIX" >&2; return 1; }
+    wine_env_link_fonts
   else
     # The prefix's services start with its first program otherwise, and keep
     # that program's output open: a test listing read through a pipe (ctest's
     # discovery) would never end.
     wineboot </dev/null >/dev/null 2>&1 || { echo "the Wine prefix did not start" >&2; return 1; }
   fi
+}
+
+# Windows in any language draws Chinese text in its dialog fonts through the
+# fonts linked to them; Wine links them only for a Chinese locale. The link
+# goes to the Chinese font the machine has (fonts-wqy-microhei).
+wine_env_link_fonts() {
+  local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' font
+  for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
+    wine reg add "$key" /v "$font" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1
+  done
 }
 
 wine_env_stop() {

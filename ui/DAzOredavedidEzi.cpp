@@ -85,7 +85,7 @@ void DAzOredavedidEzi::OnPaint() {
         return;
     }
     CPaintDC dc(this);
-    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(static_cast<CDC*>(&dc)), 0);
+    SendMessage(WM_ICONERASEBKGND, reinterpret_cast<WPARAM>(dc.GetSafeHdc()), 0);
     CRect rect;
     GetClientRect(&rect);
     int x = (rect.Width() - GetSystemMetrics(SM_CXICON) + 1) / 2;

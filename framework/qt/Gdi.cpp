@@ -144,7 +144,16 @@ CPaintDC::CPaintDC(CWnd* pWnd) {
                                     : RECT{update.left(), update.top(), update.right() + 1, update.bottom() + 1};
     m_pState->BeginSurface(core->Widget(), POINT{client.left(), client.top()}, visible,
                            core->Widget()->devicePixelRatio());
-    pWnd->SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(static_cast<CDC*>(this)), 0);
+    pWnd->SendMessage(WM_ERASEBKGND, reinterpret_cast<WPARAM>(GetSafeHdc()), 0);
+}
+
+// A context's handle here is the object itself.
+HDC CDC::GetSafeHdc() const {
+    return reinterpret_cast<HDC>(const_cast<CDC*>(this));
+}
+
+CDC* CDC::FromHandle(HDC hDC) {
+    return reinterpret_cast<CDC*>(hDC);
 }
 
 BOOL CDC::CreateCompatibleDC(CDC* pDC) {

@@ -128,7 +128,7 @@ LRESULT WndCore::DefProc(UINT message, WPARAM wParam, LPARAM lParam) {
             return button && button->isChecked() ? BST_CHECKED : BST_UNCHECKED;
         }
         case WM_ERASEBKGND: {
-            auto* dc = reinterpret_cast<CDC*>(wParam);
+            CDC* dc = CDC::FromHandle(reinterpret_cast<HDC>(wParam));
             if (!dc) return FALSE;
             RECT box;
             dc->GetClipBox(&box);

@@ -19,7 +19,7 @@ start_slow_download() {
 # "language") and fails unless every window it shows speaks the row's
 # language.
 check_language() {
-  local n=$1 conf=$2 key=$3 library=$4 language=$5 beside=$program id name
+  local n=$1 conf=$2 key=$3 library=$4 language=$5 beside=$program name
   # Windows' registry holds no named pipe: there the row has no key.
   ground_windows && [ "$key" = pipe ] && key=-
   ground_language "$conf" "$key"
@@ -28,14 +28,18 @@ check_language() {
   [ "$language" = en ] && captions='^(Dictionary Download|Error)$'
   start_program -http://127.0.0.1:9/dict.zip "-$work/row$n/dict.zip" -12#345 -简明 -1
   program=$beside
-  timeout 30 xdotool search --sync --all --onlyvisible --pid "$app" --name '^(词典下载|Dictionary Download)$' \
-    >/dev/null || fail "row $n: no download dialog"
-  for id in $(xdotool search --all --onlyvisible --pid "$app" --name ''); do
-    name=$(xdotool getwindowname "$id")
-    # Wine gives each thread with windows an input-method window of its own.
-    [ "$name" != "Default IME" ] || continue
-    echo "$name" | grep -qE "$captions" || fail "row $n ($conf | $key | $library): \"$name\" is not $language"
+  # Captions as the window system holds them in UTF-8 (a program in a Latin
+  # code page cannot name a Chinese window in the older property).
+  local names=
+  for _ in $(seq 300); do
+    names=$(window_names "$app") || true
+    echo "$names" | grep -qE '^(词典下载|Dictionary Download)$' && break
+    sleep 0.1
   done
+  echo "$names" | grep -qE '^(词典下载|Dictionary Download)$' || fail "row $n: no download dialog"
+  while read -r name; do
+    echo "$name" | grep -qE "$captions" || fail "row $n ($conf | $key | $library): \"$name\" is not $language"
+  done <<<"$names"
   kill "$app"
   wait "$app" 2>/dev/null || true
 }

@@ -68,6 +68,13 @@ window() {  # the id of the window with caption $1 (of process $2, when given)
   timeout 15 xdotool search --sync --all --onlyvisible ${2:+--pid "$2"} --name "^$1\$" | head -1
 }
 
+window_names() {  # the captions of the visible windows of process $1, one a line
+  local id
+  for id in $(xdotool search --all --onlyvisible --pid "$1" --name '' 2>/dev/null); do
+    xprop -id "$id" -notype _NET_WM_NAME 2>/dev/null | sed -n 's/^_NET_WM_NAME = "\(.*\)"$/\1/p'
+  done | grep -vx 'Default IME'  # Wine's input-method window of each thread with windows
+}
+
 press() {  # press key $2 in the window captioned $1
   local id
   id=$(window "$1") || fail "no window \"$1\""
