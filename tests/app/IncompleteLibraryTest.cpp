@@ -4,11 +4,6 @@
 // dialog's run ends at once with -1, a missing icon leaves none.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QLabel>
-#include <QTimer>
-#include <QWidget>
-
 #include <atomic>
 #include <condition_variable>
 #include <map>
@@ -21,6 +16,8 @@
 #include "tests/support/DownloadScene.h"
 #include "tests/support/ProgramRun.h"
 #include "tests/support/TarnwickConfig.h"
+#include "tests/support/WindowContent.h"
+#include "tests/support/WindowWatch.h"
 #include "ui/ConfirmDialogs.h"
 #include "ui/DAzOredavedidEzi.h"
 
@@ -28,7 +25,7 @@ using namespace testsupport;
 
 namespace {
 
-const QString kDownload = "Incomplete Download";  // the incomplete library's caption
+const std::wstring kDownload = L"Incomplete Download";  // the incomplete library's caption
 const size_t kSize = 400000;
 
 enum class Attempt { HeldThenWhole, Broken };
@@ -37,30 +34,16 @@ DAzOredavedidEzi* Dialog() {
     return static_cast<DAzOredavedidEzi*>(theApp.m_pMainWnd);
 }
 
-// Counts the windows shown, by caption; answers each with Enter when it is
-// told to, so that a window that should never have shown cannot hold a test.
-struct ShownWindows : QObject {
-    std::map<QString, int> count;
-    bool answer = false;
-    ShownWindows() { qApp->installEventFilter(this); }
-    ~ShownWindows() override { qApp->removeEventFilter(this); }
-    bool eventFilter(QObject* o, QEvent* e) override {
-        // The receiver first: an event to another object may have been made
-        // by another thread.
-        if (!o->isWidgetType() || e->type() != QEvent::Show || !static_cast<QWidget*>(o)->isWindow()) return false;
-        auto* window = static_cast<QWidget*>(o);
-        ++count[window->windowTitle()];
-        if (answer) QTimer::singleShot(0, window, [window] { PressKey(window, Qt::Key_Return); });
-        return false;
-    }
-};
-
 class Incomplete : public testing::Test, protected DownloadScene {
 protected:
     void SetUp() override {
         ASSERT_TRUE(Enter());
         tarnwick.WriteConfig("[language]\ncodepage=1252\n");
         g_nCodePage = 0;
+        // A window that should never have shown cannot hold a test.
+        shown.onShown = [this](HWND window) {
+            if (answer) PressKey(window, VK_RETURN);
+        };
         server.SetHandler([this](const HttpRequest& request, HttpConnection& conn) { Answer(request, conn); });
     }
     void TearDown() override {
@@ -93,7 +76,7 @@ protected:
     }
 
     bool Placed() { return ReadFile(dest / "dict.zip") == Pattern(kSize); }
-    std::map<QString, int> OnlyTheDownloadDialog() const { return {{kDownload, 1}}; }
+    std::map<std::wstring, int> OnlyTheDownloadDialog() const { return {{kDownload, 1}}; }
 
     TarnwickConfig tarnwick;
     Attempt attempt = Attempt::HeldThenWhole;
@@ -101,26 +84,26 @@ protected:
     std::mutex holdMutex;
     std::condition_variable released;
     bool isReleased = false;
-    ShownWindows shown;
+    WindowWatch shown;
+    bool answer = false;  // each window shown is answered with Enter
 };
 
 TEST_F(Incomplete, EmptyKeyShowsTheMessageWithAnEmptyText) {
-    const QString title = QString::fromWCharArray(AfxGetAppName());
-    QString text = "unread";
-    Launch("", {{"the message", [&] { return FindWindow(title) != nullptr; },
+    const std::wstring title = AfxGetAppName();
+    std::wstring text = L"unread";
+    Launch("", {{"the message", [&] { return FindShown(title) != nullptr; },
                  [&] {
-                     text.clear();
-                     for (auto* label : FindWindow(title)->findChildren<QLabel*>()) text += label->text();
-                     PressKey(FindWindow(title), Qt::Key_Return);
+                     text = LabelTexts(FindShown(title));
+                     PressKey(FindShown(title), VK_RETURN);
                  }}});
-    EXPECT_EQ(text, "");
+    EXPECT_EQ(text, L"");
     EXPECT_EQ(shown.count[title], 1);
 }
 
 TEST_F(Incomplete, MissingDialogsEndTheirRunsAtOnceWithMinusOne) {
     SelectInterfaceLanguage();
     ASSERT_EQ(g_nCodePage, 1252);
-    shown.answer = true;
+    answer = true;
     assure_class confirm(nullptr);
     error_class error(nullptr);
     install_class install("Concise", "12#345", nullptr);
@@ -133,25 +116,25 @@ TEST_F(Incomplete, MissingDialogsEndTheirRunsAtOnceWithMinusOne) {
 }
 
 TEST_F(Incomplete, TheRefusedConfirmationLetsTheDownloadGoOnAndTheMissingInstallStepEndsIt) {
-    QString doneCaption = "unread";
+    std::wstring doneCaption = L"unread";
     bool iconless = false;
     Launch("12#345", {{"the first half arrives",
                        [] {
                            return Dialog() && ::SendMessageW(::GetDlgItem(Dialog()->GetSafeHwnd(), IDC_PROGRESS),
                                                              PBM_GETPOS, 0, 0) == 50;
                        },
-                       [] { PressKey(FindWindow(kDownload), Qt::Key_Escape); }},
+                       [] { PressKey(FindShown(kDownload), VK_ESCAPE); }},
                       {"after the question that could not be asked", [] { return true; }, [this] { Release(); }},
                       {"the rest arrives (its worker ends)", [] { return AfxWaitForRunningThreads(0); },
                        [&] {
-                           QWidget* w = FindWindow(kDownload);
+                           HWND w = FindShown(kDownload);
                            doneCaption = ControlText(w, IDCANCEL);
-                           iconless = w->windowIcon().isNull();
-                           PressKey(w, Qt::Key_Escape);
+                           iconless = !HasIcon(w);
+                           PressKey(w, VK_ESCAPE);
                        }}});
     EXPECT_TRUE(Placed()) << "the download went on after Escape";
     EXPECT_EQ(attempts, 1);
-    EXPECT_EQ(doneCaption, "") << "the done string is missing";
+    EXPECT_EQ(doneCaption, L"") << "the done string is missing";
     EXPECT_TRUE(iconless);
     EXPECT_EQ(shown.count, OnlyTheDownloadDialog());
 }

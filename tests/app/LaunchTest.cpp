@@ -1,9 +1,6 @@
 // The start-up sequence in-process: what each command line leads to.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QLabel>
-
 #include <clocale>
 
 #include "app/DeRavizizivuApp.h"
@@ -11,6 +8,8 @@
 #include "platform/CodePage.h"
 #include "platform/CommandLine.h"
 #include "tests/support/DialogDriver.h"
+#include "tests/support/WindowContent.h"
+#include "tests/support/WindowWatch.h"
 #include "ui/DAzOredavedidEzi.h"
 
 using namespace testsupport;
@@ -22,27 +21,14 @@ void Launch(std::vector<const char*> args) {
     SetProcessCommandLine(static_cast<int>(args.size()), const_cast<char**>(args.data()));
 }
 
-// Counts every window that shows while the launch runs.
-struct ShownWindows : QObject {
-    int count = 0;
-    ShownWindows() { qApp->installEventFilter(this); }
-    ~ShownWindows() override { qApp->removeEventFilter(this); }
-    bool eventFilter(QObject* o, QEvent* e) override {
-        // The receiver first: an event to another object may have been made
-        // by another thread.
-        if (o->isWidgetType() && e->type() == QEvent::Show && static_cast<QWidget*>(o)->isWindow()) ++count;
-        return false;
-    }
-};
-
 TEST(Launch, BadCommandLinesEndSilently) {
     for (std::vector<const char*> args : {std::vector<const char*>{"prog", "-a", "-b", "-c#d", "-e"},
                                           {"prog", "-a", "-b", "-c#d", "-e", "-1", "-f"},
                                           {"/tmp/x -y/prog", "-a", "-b", "-c#d", "-e", "-1"}}) {
         Launch(args);
-        ShownWindows shown;
+        WindowWatch shown;  // every window that shows while the launch runs
         EXPECT_FALSE(theApp.InitInstance());
-        EXPECT_EQ(shown.count, 0) << args[0];
+        EXPECT_EQ(shown.ShownTotal(), 0) << args[0];
     }
 }
 
@@ -50,39 +36,39 @@ TEST(Launch, EmptyOrBlankKeyShowsTheVerificationMessage) {
     for (std::vector<const char*> args : {std::vector<const char*>{"prog", "-a", "-b", "-", "-e", "-1"},
                                           {"prog", "-a", "-b", "-", " ", " ", "-e", "-1"}}) {
         Launch(args);
-        QString text;
-        WhenShown(QString::fromWCharArray(AfxGetAppName()), [&](QWidget* box) {
-            for (auto* label : box->findChildren<QLabel*>()) text += label->text();
-            PressKey(box, Qt::Key_Return);
+        std::wstring text;
+        WhenShown(AfxGetAppName(), [&](HWND box) {
+            text += LabelTexts(box);
+            PressKey(box, VK_RETURN);
         });
         EXPECT_FALSE(theApp.InitInstance());
-        EXPECT_EQ(text, "词典验证未通过不能下载词典");
+        EXPECT_EQ(text, L"词典验证未通过不能下载词典");
     }
 }
 
 TEST(Launch, GoodCommandLineRunsTheDownloadDialogWithTheName) {
     // No package address reaches a server here: the dialog only has to show.
     Launch({"prog", "-http://127.0.0.1:9/x.zip", "-/nonexistent/x.zip", "-12#345", "-简明英汉", "-0"});
-    QString name;
-    WhenShown("词典下载", [&](QWidget* w) { name = ControlText(w, 1003); });
+    std::wstring name;
+    WhenShown("词典下载", [&](HWND w) { name = ControlText(w, 1003); });
     // Nothing answers at the package address: the download fails and its
     // error dialog's Exit ends the run.
-    WhenShown("错误", [](QWidget* error) { PressKey(error, Qt::Key_Escape); });
+    WhenShown("错误", [](HWND error) { PressKey(error, VK_ESCAPE); });
     EXPECT_FALSE(theApp.InitInstance());
-    EXPECT_EQ(name, "简明英汉");
+    EXPECT_EQ(name, L"简明英汉");
     EXPECT_EQ(theApp.m_nCaptureAllowed, 0);
     EXPECT_EQ(theApp.m_pMainWnd, nullptr);
 }
 
 TEST(Launch, EmptyNameShowsTheDefaultName) {
     Launch({"prog", "-http://127.0.0.1:9/x.zip", "-/nonexistent/x.zip", "-12#345", "-", "--1"});
-    QString name;
-    WhenShown("词典下载", [&](QWidget* w) { name = ControlText(w, 1003); });
+    std::wstring name;
+    WhenShown("词典下载", [&](HWND w) { name = ControlText(w, 1003); });
     // Nothing answers at the package address: the download fails and its
     // error dialog's Exit ends the run.
-    WhenShown("错误", [](QWidget* error) { PressKey(error, Qt::Key_Escape); });
+    WhenShown("错误", [](HWND error) { PressKey(error, VK_ESCAPE); });
     theApp.InitInstance();
-    EXPECT_EQ(name, "词典");
+    EXPECT_EQ(name, L"词典");
     EXPECT_EQ(theApp.m_nCaptureAllowed, -1);
 }
 

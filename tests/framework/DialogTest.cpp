@@ -1,9 +1,6 @@
 // Modal runs, their endings and their keys, across threads; the end of a worker.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QWidget>
-
 #include <atomic>
 #include <cstdlib>
 #include <functional>
@@ -31,7 +28,7 @@ public:
 
 struct Answer {
     const char* name;
-    std::function<void(QWidget*)> act;
+    std::function<void(HWND)> act;
     INT_PTR expected;
 };
 
@@ -42,35 +39,35 @@ TEST_P(ModalAnswer, EndsTheRunWithTheButtonsId) {
     WhenShown("甲", GetParam().act);
     EXPECT_EQ(dlg.DoModal(), GetParam().expected);
     EXPECT_EQ(dlg.GetSafeHwnd(), nullptr) << "the window is gone once the run returns";
-    EXPECT_EQ(FindWindow("甲"), nullptr);
+    EXPECT_EQ(FindShown("甲"), nullptr);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Keys, ModalAnswer,
-    testing::Values(Answer{"EnterPressesTheDefaultButton", [](QWidget* w) { PressKey(w, Qt::Key_Return); }, IDOK},
-                    Answer{"EscapeCancels", [](QWidget* w) { PressKey(w, Qt::Key_Escape); }, IDCANCEL},
-                    Answer{"CloseBoxCancels", [](QWidget* w) { CloseBox(w); }, IDCANCEL},
-                    Answer{"CancelButton", [](QWidget* w) { ClickButton(w, "取消"); }, IDCANCEL},
-                    Answer{"OkButton", [](QWidget* w) { ClickButton(w, "好"); }, IDOK},
+    testing::Values(Answer{"EnterPressesTheDefaultButton", [](HWND w) { PressKey(w, VK_RETURN); }, IDOK},
+                    Answer{"EscapeCancels", [](HWND w) { PressKey(w, VK_ESCAPE); }, IDCANCEL},
+                    Answer{"CloseBoxCancels", [](HWND w) { CloseBox(w); }, IDCANCEL},
+                    Answer{"CancelButton", [](HWND w) { ClickButton(w, "取消"); }, IDCANCEL},
+                    Answer{"OkButton", [](HWND w) { ClickButton(w, "好"); }, IDOK},
                     // The keyboard alone reaches and presses every button.
                     Answer{"TabThenEnterPressesTheNextButton",
-                           [](QWidget* w) {
-                               PressKey(w, Qt::Key_Tab);
-                               PressKey(w, Qt::Key_Return);
+                           [](HWND w) {
+                               PressKey(w, VK_TAB);
+                               PressKey(w, VK_RETURN);
                            },
                            IDCANCEL},
                     Answer{"TabThenSpacePressesTheNextButton",
-                           [](QWidget* w) {
-                               PressKey(w, Qt::Key_Tab);
-                               PressKey(w, Qt::Key_Space);
+                           [](HWND w) {
+                               PressKey(w, VK_TAB);
+                               PressKey(w, VK_SPACE);
                            },
                            IDCANCEL},
-                    Answer{"SpacePressesTheFocusedButton", [](QWidget* w) { PressKey(w, Qt::Key_Space); }, IDOK}),
+                    Answer{"SpacePressesTheFocusedButton", [](HWND w) { PressKey(w, VK_SPACE); }, IDOK}),
     [](const testing::TestParamInfo<Answer>& p) { return p.param.name; });
 
 TEST(Dialog, EnterWithoutAnyButtonSendsIdOk) {
     TestDialog dlg(502);
-    WhenShown("丙", [](QWidget* w) { PressKey(w, Qt::Key_Enter); });
+    WhenShown("丙", [](HWND w) { PressKey(w, kKeypadEnter); });
     EXPECT_EQ(dlg.DoModal(), IDOK);
 }
 
@@ -95,9 +92,9 @@ TEST(Dialog, EndDialogInsideInitDialogNeverShowsTheWindow) {
     bool everShown = false;
     dlg.onInit = [&](TestDialog& d) { d.EndDialog(5); };
     WhenShown(
-        "甲", [&](QWidget*) { everShown = true; }, 200);
+        "甲", [&](HWND) { everShown = true; }, 200);
     EXPECT_EQ(dlg.DoModal(), 5);
-    QApplication::processEvents();
+    Pump();
     EXPECT_FALSE(everShown);
 }
 
@@ -114,11 +111,11 @@ TEST(Dialog, WorkerRunsADialogAndWaitsForTheAnswer) {
             workerAnswer = fromWorker.DoModal();
         });
     };
-    WhenShown("乙", [&](QWidget* workerWindow) {
-        WhenShown("丙", [&](QWidget* nestedWindow) {
-            PressKey(workerWindow, Qt::Key_Escape);
+    WhenShown("乙", [&](HWND workerWindow) {
+        WhenShown("丙", [&](HWND nestedWindow) {
+            PressKey(workerWindow, VK_ESCAPE);
             PumpUntil([&] { return workerAnswer != 0; });
-            PressKey(nestedWindow, Qt::Key_Return);
+            PressKey(nestedWindow, VK_RETURN);
         });
         TestDialog nested(502);
         nestedAnswer = nested.DoModal();
@@ -145,8 +142,8 @@ TEST(Dialog, EndingTheOuterDialogEndsARunOpenedInsideIt) {
     TestDialog outer(500);
     INT_PTR innerAnswer = 0;
     std::thread worker;
-    WhenShown("甲", [&](QWidget*) {
-        WhenShown("乙", [&](QWidget*) { worker = std::thread([&] { outer.EndDialog(4); }); });
+    WhenShown("甲", [&](HWND) {
+        WhenShown("乙", [&](HWND) { worker = std::thread([&] { outer.EndDialog(4); }); });
         TestDialog inner(501);
         innerAnswer = inner.DoModal();
     });

@@ -1,13 +1,6 @@
 // Message maps, posted and sent messages, and the messages of a taken-over control.
 #include <gtest/gtest.h>
 
-#include <QAbstractButton>
-#include <QApplication>
-#include <QImage>
-#include <QLabel>
-#include <QMessageBox>
-#include <QWidget>
-
 #include <thread>
 #include <vector>
 
@@ -17,6 +10,7 @@
 #include "framework/MsgBox.h"
 #include "framework/WinApp.h"
 #include "tests/support/DialogDriver.h"
+#include "tests/support/WindowContent.h"
 
 using namespace testsupport;
 
@@ -63,24 +57,24 @@ END_MESSAGE_MAP()
 
 TEST(MessageMap, DerivedTableAnswersBeforeItsBase) {
     DerivedDialog derived;
-    WhenShown("甲", [](QWidget* w) { PressKey(w, Qt::Key_Escape); });
+    WhenShown("甲", [](HWND w) { PressKey(w, VK_ESCAPE); });
     EXPECT_EQ(derived.DoModal(), 20);
 
     BaseDialog base;
-    WhenShown("甲", [](QWidget* w) { CloseBox(w); });
+    WhenShown("甲", [](HWND w) { CloseBox(w); });
     EXPECT_EQ(base.DoModal(), 10);
 }
 
 TEST(MessageMap, UnlistedCommandsFallToTheBaseClassTables) {
     DerivedDialog derived;
-    WhenShown("甲", [](QWidget* w) { PressKey(w, Qt::Key_Return); });
+    WhenShown("甲", [](HWND w) { PressKey(w, VK_RETURN); });
     EXPECT_EQ(derived.DoModal(), IDOK) << "IDOK reaches the dialog's own OnOK";
 }
 
 TEST(Messages, PostsFromAWorkerArriveInOrderOnTheInterfaceThread) {
     BaseDialog dlg;
     std::thread worker;
-    WhenShown("甲", [&](QWidget*) {
+    WhenShown("甲", [&](HWND) {
         HWND hWnd = dlg.GetSafeHwnd();
         worker = std::thread([hWnd, &dlg] {
             for (WPARAM i = 0; i < 2000; ++i) EXPECT_TRUE(::PostMessageW(hWnd, WM_TICK, i, 0));
@@ -97,15 +91,15 @@ TEST(Messages, PostsFromAWorkerArriveInOrderOnTheInterfaceThread) {
 TEST(Messages, PostingToADestroyedWindowFailsQuietly) {
     BaseDialog dlg;
     HWND hWnd = nullptr;
-    WhenShown("甲", [&](QWidget* w) {
+    WhenShown("甲", [&](HWND w) {
         hWnd = dlg.GetSafeHwnd();
-        PressKey(w, Qt::Key_Return);
+        PressKey(w, VK_RETURN);
     });
     dlg.DoModal();
     ASSERT_NE(hWnd, nullptr);
     EXPECT_FALSE(::IsWindow(hWnd));
     std::thread([hWnd] { EXPECT_FALSE(::PostMessageW(hWnd, WM_TICK, 1, 0)); }).join();
-    QApplication::processEvents();
+    Pump();
     EXPECT_TRUE(dlg.ticks.empty());
 }
 
@@ -113,7 +107,7 @@ TEST(Messages, SendFromAWorkerWaitsForTheHandlersResult) {
     BaseDialog dlg;
     std::thread worker;
     LRESULT answer = 0;
-    WhenShown("甲", [&](QWidget*) {
+    WhenShown("甲", [&](HWND) {
         worker = std::thread([&] {
             answer = dlg.SendMessage(WM_DOUBLE, 21, 0);
             dlg.EndDialog(IDOK);
@@ -190,22 +184,22 @@ protected:
 TEST(Controls, TakenOverControlGetsItsMessagesThroughItsMap) {
     ControlDialog dlg;
     CString text, nameText;
-    QImage painted, label;
+    Image painted, label;
     int checkBefore = -1, checkAfter = -1;
-    WhenShown("甲", [&](QWidget* w) {
+    WhenShown("甲", [&](HWND w) {
         dlg.m_ctl.SetWindowText(L"标题");
         wchar_t buffer[64] = {};
         dlg.m_ctl.SendMessage(WM_GETTEXT, 64, reinterpret_cast<LPARAM>(buffer));
         text = buffer;
         dlg.m_name.SetWindowText(L"新名字");
         nameText = AfxGetWindowText(dlg.m_name);
-        FindControl(w, 1000)->resize(150, 30);
-        painted = FindControl(w, 1000)->grab().toImage();
-        label = FindControl(w, 1003)->grab().toImage();
+        Resize(FindControl(w, 1000), 150, 30);
+        painted = Grab(FindControl(w, 1000));
+        label = Grab(FindControl(w, 1003));
         checkBefore = static_cast<int>(dlg.m_check.SendMessage(BM_GETCHECK));
         ClickButton(w, "查");
         checkAfter = static_cast<int>(dlg.m_check.SendMessage(BM_GETCHECK));
-        PressKey(w, Qt::Key_Escape);
+        PressKey(w, VK_ESCAPE);
     });
     dlg.DoModal();
     EXPECT_EQ(dlg.m_ctl.caption, L"标题");
@@ -215,64 +209,63 @@ TEST(Controls, TakenOverControlGetsItsMessagesThroughItsMap) {
     EXPECT_EQ(dlg.m_ctl.lastWidth, 148);
     EXPECT_EQ(dlg.m_ctl.lastHeight, 28);
     EXPECT_GT(dlg.m_ctl.erases, 0);
-    ASSERT_FALSE(painted.isNull());
-    EXPECT_EQ(painted.pixelColor(75, 15), QColor(255, 0, 0));
-    EXPECT_EQ(painted.pixelColor(1, 1), QColor(255, 0, 0)) << "the client area starts inside the frame";
-    EXPECT_EQ(painted.pixelColor(148, 28), QColor(255, 0, 0));
-    for (QPoint frame : {QPoint(0, 15), QPoint(149, 15), QPoint(75, 0), QPoint(75, 29)})
-        EXPECT_NE(painted.pixelColor(frame), QColor(255, 0, 0)) << "frame at " << frame.x() << "," << frame.y();
-    ASSERT_FALSE(label.isNull());
-    EXPECT_NE(label.pixelColor(1, 1), QColor(255, 0, 0));
+    ASSERT_FALSE(painted.Empty());
+    EXPECT_EQ(painted.At(75, 15), RGB(255, 0, 0));
+    EXPECT_EQ(painted.At(1, 1), RGB(255, 0, 0)) << "the client area starts inside the frame";
+    EXPECT_EQ(painted.At(148, 28), RGB(255, 0, 0));
+    for (POINT frame : {POINT{0, 15}, POINT{149, 15}, POINT{75, 0}, POINT{75, 29}})
+        EXPECT_NE(painted.At(frame.x, frame.y), RGB(255, 0, 0)) << "frame at " << frame.x << "," << frame.y;
+    ASSERT_FALSE(label.Empty());
+    EXPECT_NE(label.At(1, 1), RGB(255, 0, 0));
     EXPECT_EQ(checkBefore, BST_UNCHECKED);
     EXPECT_EQ(checkAfter, BST_CHECKED);
     EXPECT_EQ(dlg.m_ctl.GetSafeHwnd(), nullptr) << "the control lets go of its window with the dialog";
 }
 
 TEST(MessageBox, ShowsTheTextUnderTheApplicationTitleWithOneOkButton) {
-    QString shownText;
+    std::wstring shownText;
     int buttons = 0;
     bool exclamation = false;
-    WhenShown(QString::fromWCharArray(AfxGetAppName()), [&](QWidget* w) {
-        auto* box = qobject_cast<QMessageBox*>(w);
-        exclamation = box && box->icon() == QMessageBox::Warning;
-        for (auto* l : w->findChildren<QLabel*>()) shownText += l->text();
-        buttons = static_cast<int>(w->findChildren<QAbstractButton*>().size());
-        PressKey(w, Qt::Key_Return);
+    WhenShown(AfxGetAppName(), [&](HWND w) {
+        exclamation = ShowsWarningIcon(w);
+        shownText = LabelTexts(w);
+        buttons = ButtonCount(w);
+        PressKey(w, VK_RETURN);
     });
     EXPECT_EQ(AfxMessageBox(L"出错了"), IDOK);
-    EXPECT_TRUE(shownText.contains("出错了"));
+    EXPECT_NE(shownText.find(L"出错了"), std::wstring::npos);
     EXPECT_EQ(buttons, 1);
     EXPECT_TRUE(exclamation);
-    EXPECT_EQ(QString::fromWCharArray(AfxGetAppName()), "framework_tests");
+    EXPECT_EQ(std::wstring(AfxGetAppName()), L"framework_tests");
 }
 
 // Bytes a code page cannot decode travel in wide text as escapes (U+DC80 to
 // U+DCFF); a window shows each of them as U+FFFD.
 TEST(WindowText, BytesKeptInWideTextShowAsTheReplacementCharacter) {
     const wchar_t* kept = L"caf\xDCE9.zip";
-    const QString shown = QString::fromWCharArray(L"caf\uFFFD.zip");
+    const std::wstring shown = L"caf\uFFFD.zip";
     ControlDialog dlg;
-    QString label, title, boxText;
+    std::wstring label, title, boxText;
     CString read;
-    WhenShown("甲", [&](QWidget* w) {
+    WhenShown("甲", [&](HWND w) {
         dlg.m_name.SetWindowText(kept);
-        if (auto* l = qobject_cast<QLabel*>(FindControl(w, 1003))) label = l->text();
+        label = ControlText(w, 1003);
         read = AfxGetWindowText(dlg.m_name);
         dlg.SetWindowText(kept);
-        title = w->windowTitle();
-        PressKey(w, Qt::Key_Escape);
+        title = WindowText(w);
+        PressKey(w, VK_ESCAPE);
     });
     dlg.DoModal();
     EXPECT_EQ(label, shown);
     EXPECT_EQ(title, shown);
     EXPECT_EQ(read, L"caf\uFFFD.zip");
 
-    WhenShown(QString::fromWCharArray(AfxGetAppName()), [&](QWidget* w) {
-        for (auto* l : w->findChildren<QLabel*>()) boxText += l->text();
-        PressKey(w, Qt::Key_Return);
+    WhenShown(AfxGetAppName(), [&](HWND w) {
+        boxText = LabelTexts(w);
+        PressKey(w, VK_RETURN);
     });
     AfxMessageBox(kept);
-    EXPECT_TRUE(boxText.contains(shown)) << boxText.toStdString();
+    EXPECT_NE(boxText.find(shown), std::wstring::npos) << Text(boxText).Utf8();
 }
 
 TEST(Resources, StringsComeFromTheModuleInForceOnly) {

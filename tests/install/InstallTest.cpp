@@ -3,9 +3,6 @@
 // runs or not, and how the dialog ends when nobody can take the choice.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QWidget>
-
 #include <chrono>
 #include <memory>
 
@@ -17,12 +14,13 @@
 #include "tests/support/LocaleScope.h"
 #include "tests/support/PrivateBus.h"
 #include "tests/support/StandIn.h"
+#include "tests/support/WindowContent.h"
 
 using namespace testsupport;
 
 namespace {
 
-const QString kInstall = "安装";
+const char kInstall[] = "安装";
 const char kProgId[] = "VuVadoZuv.UrEzarEziVevodo";
 
 std::string Call(const char* method, int usage, const std::string& key = "12#345") {
@@ -54,16 +52,16 @@ protected:
     // Ticks the boxes as a user would, then presses Enter ("确定"); answers
     // how the dialog ended.
     INT_PTR Choose(bool lookup, bool capture, CStringA key = "12#345") {
-        WhenShown(kInstall, [=](QWidget* w) {
+        WhenShown(kInstall, [=](HWND w) {
             if (lookup) ClickButton(w, "查词");
             if (capture) ClickButton(w, "取词");
-            PressKey(w, Qt::Key_Return);
+            PressKey(w, VK_RETURN);
         });
         install_class dlg("简明英汉", key, nullptr);
         started = std::chrono::steady_clock::now();
         INT_PTR result = dlg.DoModal();
         took = std::chrono::steady_clock::now() - started;
-        EXPECT_EQ(FindWindow(kInstall), nullptr);
+        EXPECT_EQ(FindShown(kInstall), nullptr);
         return result;
     }
 
@@ -127,8 +125,8 @@ TEST_F(Install, CaptureBoxIsDisabledWhenCaptureIsNotAllowed) {
     theApp.m_nCaptureAllowed = 0;
     RunApplication();
     bool enabled = true;
-    WhenShown(kInstall, [&](QWidget* w) {
-        if (QWidget* capture = FindControl(w, 1002)) enabled = capture->isEnabled();
+    WhenShown(kInstall, [&](HWND w) {
+        if (HWND capture = FindControl(w, 1002)) enabled = IsEnabled(capture);
     });
     Choose(false, true);  // the click on the disabled box changes nothing
     EXPECT_FALSE(enabled);
@@ -164,9 +162,9 @@ TEST_F(Install, NobodyToTakeTheChoiceClosesTheDialogQuietly) {
 
 TEST(InstallWithoutBus, ClosesWithoutACrashOrAWait) {
     ASSERT_EQ(setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1), 0);
-    WhenShown(kInstall, [](QWidget* w) {
+    WhenShown(kInstall, [](HWND w) {
         ClickButton(w, "查词");
-        PressKey(w, Qt::Key_Return);
+        PressKey(w, VK_RETURN);
     });
     install_class dlg("简明", "12#345", nullptr);
     auto start = std::chrono::steady_clock::now();

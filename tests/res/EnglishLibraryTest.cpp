@@ -3,12 +3,6 @@
 // sizes whose texts fit their controls.
 #include <gtest/gtest.h>
 
-#include <QCheckBox>
-#include <QFontMetrics>
-#include <QLabel>
-#include <QPushButton>
-#include <QStyle>
-
 #include <set>
 #include <string>
 #include <tuple>
@@ -21,6 +15,7 @@
 #include "platform/CommandLine.h"
 #include "tests/support/DialogDriver.h"
 #include "tests/support/TarnwickConfig.h"
+#include "tests/support/WindowContent.h"
 
 using namespace testsupport;
 
@@ -108,36 +103,19 @@ TEST(EnglishLibrary, DialogsKeepTheirSizesFramesAndControls) {
     }
 }
 
-// The width a control's text needs, with the room its style takes.
-int NeededWidth(QWidget* control) {
-    QFontMetrics fm(control->font());
-    QStyle* style = control->style();
-    if (auto* box = qobject_cast<QCheckBox*>(control))
-        return style->pixelMetric(QStyle::PM_IndicatorWidth, nullptr, box) +
-               style->pixelMetric(QStyle::PM_CheckBoxLabelSpacing, nullptr, box) + fm.horizontalAdvance(box->text());
-    if (auto* button = qobject_cast<QPushButton*>(control))
-        return fm.horizontalAdvance(button->text()) +
-               2 * (style->pixelMetric(QStyle::PM_ButtonMargin, nullptr, button) +
-                    style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, button));
-    if (auto* label = qobject_cast<QLabel*>(control)) return fm.horizontalAdvance(label->text());
-    return 0;
-}
-
 TEST(EnglishLibrary, TextsFitTheirControls) {
     const AFX_RESOURCE_MODULE* english = English();
     ASSERT_NE(english, nullptr);
     for (const DLGTEMPLATE& t : english->dialogs) {
         int checked = 0;
-        WhenShown(QString::fromUtf8(t.caption), [&](QWidget* w) {
-            for (QWidget* control : w->findChildren<QWidget*>()) {
-                const int needed = NeededWidth(control);
-                if (needed == 0) continue;
+        WhenShown(t.caption, [&](HWND w) {
+            // The width each text needs, with the room its control's kind takes.
+            for (const TextRoom& room : TextRooms(w)) {
                 ++checked;
-                EXPECT_LE(needed, control->width())
-                    << t.id << ": " << control->property("text").toString().toStdString();
-                EXPECT_LE(QFontMetrics(control->font()).height(), control->height() + 2) << t.id;
+                EXPECT_LE(room.neededWidth, room.width) << t.id << ": " << Text(room.text).Utf8();
+                EXPECT_LE(room.lineHeight, room.height + 2) << t.id;
             }
-            PressKey(w, Qt::Key_Escape);
+            PressKey(w, VK_ESCAPE);
         });
         CDialog dlg(t.id);
         EXPECT_EQ(dlg.DoModal(), IDCANCEL);
@@ -150,15 +128,15 @@ TEST(EnglishLibrary, TheMessageForAnEmptyKeyIsItsString) {
     ASSERT_NE(english, nullptr);
     std::vector<const char*> args{"DeRavizizivu", "-a", "-b", "-", "-e", "-1"};
     SetProcessCommandLine(static_cast<int>(args.size()), const_cast<char**>(args.data()));
-    QString text;
-    WhenShown(QString::fromWCharArray(AfxGetAppName()), [&](QWidget* box) {
-        for (auto* label : box->findChildren<QLabel*>()) text += label->text();
-        PressKey(box, Qt::Key_Return);
+    std::wstring text;
+    WhenShown(AfxGetAppName(), [&](HWND box) {
+        text += LabelTexts(box);
+        PressKey(box, VK_RETURN);
     });
     EXPECT_FALSE(theApp.InitInstance());
     CString expected;
     ASSERT_TRUE(expected.LoadString(131));
-    EXPECT_EQ(text.toStdWString(), expected);
+    EXPECT_EQ(text, expected);
     EXPECT_TRUE(IsEnglish(AfxFindString(131)));
 }
 

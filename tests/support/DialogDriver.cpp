@@ -1,40 +1,24 @@
+// The driver's parts that every ground shares: texts, steps, and images.
 #include "DialogDriver.h"
 
-#include <gtest/gtest.h>
+#include <algorithm>
 
-#include <qpa/qwindowsysteminterface.h>
-#include <QAbstractButton>
-#include <QApplication>
-#include <QElapsedTimer>
-#include <QLabel>
-#include <QTest>
-#include <QTimer>
-
-#include <memory>
+#include "WindowContent.h"
+#include "platform/CodePage.h"
 
 namespace testsupport {
 
-QWidget* FindWindow(const QString& caption) {
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible() && w->windowTitle() == caption) return w;
-    return nullptr;
+Text::Text(const char* utf8) {
+    if (!utf8 || !*utf8) return;
+    int n = ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, nullptr, 0);
+    if (n <= 1) return;
+    m_wide.resize(static_cast<size_t>(n));
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, m_wide.data(), n);
+    m_wide.resize(static_cast<size_t>(n - 1));
 }
 
-void WhenTrue(std::function<bool()> condition, std::function<void()> action, int timeoutMs, std::string what) {
-    auto* timer = new QTimer(qApp);
-    auto clock = std::make_shared<QElapsedTimer>();
-    clock->start();
-    QObject::connect(timer, &QTimer::timeout, timer, [=] {
-        bool met = condition();
-        if (!met && clock->elapsed() <= timeoutMs) return;
-        timer->stop();
-        timer->deleteLater();
-        if (met)
-            action();
-        else
-            ADD_FAILURE() << "never met: " << what;
-    });
-    timer->start(5);
+std::string Text::Utf8() const {
+    return CW2A(m_wide, CP_UTF8);
 }
 
 namespace {
@@ -58,46 +42,30 @@ std::shared_ptr<size_t> RunSteps(std::vector<Step> steps, int timeoutMs) {
     return taken;
 }
 
-void WhenShown(const QString& caption, std::function<void(QWidget*)> action, int timeoutMs) {
-    WhenTrue([caption] { return FindWindow(caption) != nullptr; }, [caption, action] { action(FindWindow(caption)); },
-             timeoutMs, caption.toStdString() + " shown");
+void WhenShown(const Text& caption, std::function<void(HWND)> action, int timeoutMs) {
+    WhenTrue([caption] { return FindShown(caption) != nullptr; }, [caption, action] { action(FindShown(caption)); },
+             timeoutMs, caption.Utf8() + " shown");
 }
 
-bool PumpUntil(const std::function<bool()>& done, int timeoutMs) {
-    QElapsedTimer clock;
-    clock.start();
-    while (!done() && clock.elapsed() < timeoutMs) QTest::qWait(5);
-    return done();
+COLORREF Image::At(int x, int y) const {
+    if (x < 0 || y < 0 || x >= width || y >= height) return RGB(0, 0, 0);
+    uint32_t argb = pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)];
+    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
 }
 
-// Input goes to the window through the window system's entry, as a user's
-// would, so that a window blocked by a modal one really takes none.
-void PressKey(QWidget* window, int key) {
-    QTest::keyClick(window->windowHandle(), static_cast<Qt::Key>(key));
-}
-
-void ClickButton(QWidget* window, const QString& text) {
-    for (auto* b : window->findChildren<QAbstractButton*>())
-        if (b->text() == text)
-            return QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, b->mapTo(window, b->rect().center()));
-    ADD_FAILURE() << "no button " << text.toStdString();
-}
-
-void CloseBox(QWidget* window) {
-    QWindowSystemInterface::handleCloseEvent<QWindowSystemInterface::SynchronousDelivery>(window->windowHandle());
-}
-
-QWidget* FindControl(QWidget* window, int controlId) {
-    for (QWidget* child : window->findChildren<QWidget*>())
-        if (child->property("afxControlId").toInt() == controlId) return child;
-    return nullptr;
-}
-
-QString ControlText(QWidget* window, int controlId) {
-    QWidget* control = FindControl(window, controlId);
-    if (auto* label = qobject_cast<QLabel*>(control)) return label->text();
-    if (auto* button = qobject_cast<QAbstractButton*>(control)) return button->text();
-    return QString();
+Image Image::Part(const CRect& part) const {
+    Image out;
+    out.ratio = ratio;
+    out.width = std::max<int>(0, part.Width());
+    out.height = std::max<int>(0, part.Height());
+    out.pixels.reserve(static_cast<size_t>(out.width) * static_cast<size_t>(out.height));
+    for (int y = part.top; y < part.bottom; ++y)
+        for (int x = part.left; x < part.right; ++x) {
+            bool inside = x >= 0 && y >= 0 && x < width && y < height;
+            out.pixels.push_back(
+                inside ? pixels[static_cast<size_t>(y) * static_cast<size_t>(width) + static_cast<size_t>(x)] : 0);
+        }
+    return out;
 }
 
 }  // namespace testsupport

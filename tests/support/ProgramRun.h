@@ -3,8 +3,6 @@
 // application object, with the user's steps played from inside its windows.
 #include <gtest/gtest.h>
 
-#include <QTimer>
-
 #include <string>
 #include <vector>
 
@@ -27,13 +25,13 @@ inline void RunProgram(const std::vector<std::string>& values, std::vector<Step>
     SetProcessCommandLine(static_cast<int>(args.size()), const_cast<char**>(args.data()));
     size_t count = steps.size();
     auto taken = RunSteps(std::move(steps));
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [] {
-        ADD_FAILURE() << "the run never ended";
-        if (auto* dlg = dynamic_cast<CDialog*>(theApp.m_pMainWnd)) dlg->EndDialog(IDCANCEL);
-    });
-    watchdog.start(30000);
+    Ticker watchdog(
+        30000,
+        [] {
+            ADD_FAILURE() << "the run never ended";
+            if (auto* dlg = dynamic_cast<CDialog*>(theApp.m_pMainWnd)) dlg->EndDialog(IDCANCEL);
+        },
+        false);
     EXPECT_FALSE(theApp.InitInstance());
     EXPECT_EQ(*taken, count) << "steps not taken";
     EXPECT_TRUE(AfxWaitForRunningThreads(5000)) << "a worker outlived the run";

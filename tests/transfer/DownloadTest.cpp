@@ -9,8 +9,6 @@
 #include <sys/vfs.h>
 #include <unistd.h>
 
-#include <QWidget>
-
 #include <atomic>
 #include <csignal>
 #include <filesystem>
@@ -56,8 +54,8 @@ END_MESSAGE_MAP()
 // The finished state as the user meets it: the button reads "完成" and the
 // worker that put it there has ended.
 bool Done() {
-    QWidget* w = FindWindow("词典下载");
-    return w && ControlText(w, IDCANCEL) == "完成" && AfxWaitForRunningThreads(0);
+    HWND w = FindShown("词典下载");
+    return w && ControlText(w, IDCANCEL) == L"完成" && AfxWaitForRunningThreads(0);
 }
 
 bool Exists(const std::string& path) {
@@ -118,20 +116,20 @@ protected:
         WhenTrue(Done, [this] { LeaveFinished(); });
     }
     void LeaveFinished() {
-        WhenShown("安装", [](QWidget* install) { PressKey(install, Qt::Key_Return); });
-        QWidget* w = FindWindow("词典下载");
+        WhenShown("安装", [](HWND install) { PressKey(install, VK_RETURN); });
+        HWND w = FindShown("词典下载");
         button = ControlText(w, IDCANCEL);
-        PressKey(w, Qt::Key_Escape);
+        PressKey(w, VK_ESCAPE);
     }
 
     // For a run that ought to fail but may not: it ends either way, and the
     // count of errors tells which way it went.
     void ExitOnErrorOrLeave() {
-        WhenTrue([] { return FindWindow("错误") || Done(); },
+        WhenTrue([] { return FindShown("错误") || Done(); },
                  [this] {
-                     if (QWidget* w = FindWindow("错误")) {
+                     if (HWND w = FindShown("错误")) {
                          ++errors;
-                         PressKey(w, Qt::Key_Escape);
+                         PressKey(w, VK_ESCAPE);
                      } else {
                          LeaveFinished();
                      }
@@ -141,7 +139,7 @@ protected:
     std::atomic<int> attempts{0};
     std::vector<int> posts;
     int errors = 0;
-    QString button;
+    std::wstring button;
 };
 
 TEST_F(Download, ServiceAnswerIsDownloadedPlacedAndStamped) {
@@ -149,8 +147,8 @@ TEST_F(Download, ServiceAnswerIsDownloadedPlacedAndStamped) {
     ServePackage(Reply{.headers = {{"Last-Modified", HttpDate(kLastModified)}}, .body = body});
     Run(dest / "dict.zip", [this](RecordingDialog&) { FinishAndLeave(); });
 
-    EXPECT_EQ(button, "完成");
-    EXPECT_EQ(button, "完成");
+    EXPECT_EQ(button, L"完成");
+    EXPECT_EQ(button, L"完成");
     struct stat st {};
     ASSERT_EQ(stat((dest / "dict.zip").c_str(), &st), 0);  // before reading it, which moves its access time
     EXPECT_EQ(st.st_mtime, kLastModified + 14400);
@@ -282,7 +280,7 @@ TEST_P(ExistingDestination, IsNeverReplaced) {
     ServePackage(Reply{.body = Pattern(3000)});
     Run(at, [this](RecordingDialog&) { ExitOnErrorOrLeave(); });
     EXPECT_EQ(errors, GetParam().placed ? 0 : 1);
-    EXPECT_EQ(button, GetParam().placed ? "完成" : "");
+    EXPECT_EQ(button, GetParam().placed ? L"完成" : L"");
     EXPECT_EQ(Fingerprint(at), before);
     EXPECT_EQ(identity(), inode) << "replaced";
     EXPECT_EQ(ReadFile(tmp / "dict.zip"), GetParam().placed ? "" : Pattern(3000));
@@ -308,7 +306,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST_F(Download, WithoutContentLengthEveryPostIs100) {
     ServePackage(Reply{.body = Pattern(200000), .length = Reply::Length::None});
     Run(dest / "dict.zip", [this](RecordingDialog&) { FinishAndLeave(); });
-    EXPECT_EQ(button, "完成");
+    EXPECT_EQ(button, L"完成");
     ASSERT_FALSE(posts.empty());
     for (int p : posts) EXPECT_EQ(p, 100);
 }
@@ -327,11 +325,11 @@ TEST_F(Download, BrokenTransferOffersRetryWhichStartsAgainFromByteZero) {
     size_t postsAtError = 0;
     int highWaterAtError = 0;
     Run(dest / "dict.zip", [&](RecordingDialog& dlg) {
-        WhenShown("错误", [&](QWidget* w) {
+        WhenShown("错误", [&](HWND w) {
             ++errors;
             postsAtError = dlg.posts.size();
             highWaterAtError = ProgressHighWater.load();
-            PressKey(w, Qt::Key_Return);  // 重试
+            PressKey(w, VK_RETURN);  // 重试
             FinishAndLeave();
         });
     });
@@ -410,7 +408,7 @@ TEST_F(Download, SecondRunForTheSameNameIsTurnedAwayWhileTheFirstWrites) {
         FinishAndLeave();
     });
     EXPECT_EQ(second.load(), kDownloadFileNotOpened) << "the second run opened the temporary file the first one writes";
-    EXPECT_EQ(button, "完成");
+    EXPECT_EQ(button, L"完成");
     EXPECT_TRUE(ReadFile(dest / "dict.zip") == Pattern(size)) << "the first run placed a package not its own";
 }
 
@@ -424,7 +422,7 @@ TEST_F(Download, TransferredFileIsHeldUntilThePlacementEnds) {
     });
     const std::string temp = tmp / "dict.zip", placed = dest / "dict.zip";
     Run(dest / "unused", [&](RecordingDialog& dlg) {
-        WhenShown("错误", [&](QWidget* w) {
+        WhenShown("错误", [&](HWND w) {
             for (std::string target : {"/large", "/small"}) {
                 TempFileHold hold;
                 CurlEasy handle(curl_easy_init());
@@ -441,7 +439,7 @@ TEST_F(Download, TransferredFileIsHeldUntilThePlacementEnds) {
                     CreateFileA((large ? placed : temp).c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr));
                 EXPECT_NE(again, INVALID_HANDLE_VALUE) << "still held once the placement has ended";
             }
-            PressKey(w, Qt::Key_Escape);
+            PressKey(w, VK_ESCAPE);
         });
     });
 }
@@ -461,7 +459,7 @@ TEST_F(Download, ProgressFiguresReachTheDialogThroughTheLibrarysCallback) {
     });
     std::vector<int> fed;
     Run(dest / "dict.zip", [&](RecordingDialog& dlg) {
-        WhenShown("错误", [&](QWidget* w) {
+        WhenShown("错误", [&](HWND w) {
             size_t before = dlg.posts.size();
             ProgressHook hook{OnTransferProgress, static_cast<IDownloadDialog*>(&dlg)};
             // expected, received: in the library's order
@@ -470,7 +468,7 @@ TEST_F(Download, ProgressFiguresReachTheDialogThroughTheLibrarysCallback) {
                 EXPECT_EQ(ProgressTrampoline(&hook, expected, received, 0, 0), 0);
             PumpUntil([&] { return dlg.posts.size() >= before + 6; });
             fed.assign(dlg.posts.begin() + static_cast<long>(before), dlg.posts.end());
-            PressKey(w, Qt::Key_Escape);
+            PressKey(w, VK_ESCAPE);
         });
     });
     EXPECT_EQ(fed, (std::vector<int>{100, 50, 50, 150, 100, 150}));
@@ -506,7 +504,7 @@ TEST_P(ForeignDestination, IsWrittenAndPlacedUnderExactlyItsBytes) {
     ServePackage(Reply{.body = body});
     Run(dest / name, [this](RecordingDialog&) { ExitOnErrorOrLeave(); });
     EXPECT_EQ(errors, 0);
-    EXPECT_EQ(button, "完成");
+    EXPECT_EQ(button, L"完成");
     EXPECT_EQ(Names(dest.Path()), std::set<std::string>{name});
     EXPECT_TRUE(ReadFile(dest / name) == body) << "the whole package is in place";
     EXPECT_EQ(Names(tmp.Path()), std::set<std::string>{}) << "the file was written under the name it was moved from";

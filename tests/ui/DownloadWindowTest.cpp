@@ -4,10 +4,6 @@
 // blocked by a modal one takes none.
 #include <gtest/gtest.h>
 
-#include <QApplication>
-#include <QTimer>
-#include <QWidget>
-
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
@@ -23,6 +19,7 @@
 #include "tests/support/ProgramRun.h"
 #include "tests/support/StandIn.h"
 #include "tests/support/TempDir.h"
+#include "tests/support/WindowWatch.h"
 #include "transfer/Progress.h"
 #include "transfer/TransferRequest.h"
 #include "ui/DAzOredavedidEzi.h"
@@ -31,10 +28,10 @@ using namespace testsupport;
 
 namespace {
 
-const QString kDownload = "词典下载";
-const QString kConfirm = "确认退出";
-const QString kError = "错误";
-const QString kInstall = "安装";
+const std::wstring kDownload = L"词典下载";
+const std::wstring kConfirm = L"确认退出";
+const std::wstring kError = L"错误";
+const std::wstring kInstall = L"安装";
 const size_t kSize = 400000;
 
 // How the package server answers one attempt; a held attempt stops halfway
@@ -55,45 +52,27 @@ int Bar() {
 bool HeldHalfway() {
     return Bar() == 50;
 }
-bool Showing(const QString& caption) {
-    return FindWindow(caption) != nullptr;
+bool Showing(const std::wstring& caption) {
+    return FindShown(caption) != nullptr;
 }
-QString Button() {
-    QWidget* w = FindWindow(kDownload);
-    return w ? ControlText(w, IDCANCEL) : QString();
+std::wstring Button() {
+    HWND w = FindShown(kDownload);
+    return w ? ControlText(w, IDCANCEL) : std::wstring();
 }
 // The done state as the button handler sees it: the caption comes first,
 // then the flag, and a press between the two still asks for confirmation;
 // the worker ends once it has set both.
 bool Done() {
-    return Button() == "完成" && AfxWaitForRunningThreads(0);
+    return Button() == L"完成" && AfxWaitForRunningThreads(0);
 }
-std::function<void()> Press(QString caption, int key) {
-    return [=] { PressKey(FindWindow(caption), key); };
+std::function<void()> Press(std::wstring caption, int key) {
+    return [=] { PressKey(FindShown(caption), key); };
 }
 
 // The install step after the done state: "确定" with nothing ticked.
 Step Install() {
-    return {"the install step", [] { return Showing(kInstall); }, Press(kInstall, Qt::Key_Return)};
+    return {"the install step", [] { return Showing(kInstall); }, Press(kInstall, VK_RETURN)};
 }
-
-// Counts the windows shown, by caption, and the paints of the download dialog.
-struct ShownWindows : QObject {
-    std::map<QString, int> count;
-    std::atomic<int> downloadPaints{0};  // read by the server's threads
-    ShownWindows() { qApp->installEventFilter(this); }
-    ~ShownWindows() override { qApp->removeEventFilter(this); }
-    bool eventFilter(QObject* o, QEvent* e) override {
-        // The receiver first: an event to another object may have been made
-        // by another thread.
-        if (o->isWidgetType() && e->type() == QEvent::Show && static_cast<QWidget*>(o)->isWindow())
-            ++count[static_cast<QWidget*>(o)->windowTitle()];
-        if (o->isWidgetType() && e->type() == QEvent::Paint && static_cast<QWidget*>(o)->isWindow() &&
-            static_cast<QWidget*>(o)->windowTitle() == kDownload)
-            ++downloadPaints;
-        return false;
-    }
-};
 
 class Run : public testing::Test, protected DownloadScene {
 protected:
@@ -110,7 +89,7 @@ protected:
     void Answer(const HttpRequest& request, HttpConnection& conn) {
         if (request.target.find("dict.php") != std::string::npos) {
             ++queries;
-            paintedAtQuery = shown.downloadPaints > 0;
+            paintedAtQuery = shown.Paints() > 0;
             return SendReply(conn,
                              Reply{.body = packageUrl.empty() ? server.BaseUrl() + "/packages/dict.zip" : packageUrl});
         }
@@ -139,15 +118,12 @@ protected:
     // Starts the program as the dictionary application does and plays the
     // user's steps, watching the bar; returns when the program would end.
     void Launch(std::vector<Step> steps) {
-        QTimer sampler;  // what the bar shows, as often as the user could look
-        QObject::connect(&sampler, &QTimer::timeout, [this] {
+        Ticker sampler(1, [this] {  // what the bar shows, as often as the user could look
             if (Bar() >= 0) bar.push_back(Bar());
         });
-        sampler.start(1);
         RunProgram({"http://127.0.0.1:9/unused.zip", dest / "dict.zip", "12#345", "测试词典", "1"}, std::move(steps));
-        QApplication::processEvents();
-        for (QWidget* w : QApplication::topLevelWidgets())
-            EXPECT_FALSE(w->isVisible()) << w->windowTitle().toStdString() << " is still open";
+        Pump();
+        for (const std::wstring& caption : ShownCaptions()) ADD_FAILURE() << Text(caption).Utf8() << " is still open";
     }
 
     bool Placed() { return ReadFile(dest / "dict.zip") == Pattern(kSize); }
@@ -162,12 +138,12 @@ protected:
     std::condition_variable released;
     bool isReleased = false;
     std::vector<int> bar;
-    ShownWindows shown;
+    WindowWatch shown{kDownload};  // the windows shown, and the paints of the download dialog
 };
 
 struct WayOut {
     const char* name;
-    std::function<void(QWidget*)> act;
+    std::function<void(HWND)> act;
 };
 void PrintTo(const WayOut& p, std::ostream* os) {
     *os << p.name;
@@ -177,8 +153,8 @@ class Finished : public Run, public testing::WithParamInterface<WayOut> {};
 
 TEST_P(Finished, EveryWayOutOfTheDoneStateLeadsToTheInstallStep) {
     plan = {Attempt::Whole};
-    Launch({{"完成 on the button", Done, [] { GetParam().act(FindWindow(kDownload)); }},
-            {"the install step", [] { return Showing(kInstall); }, Press(kInstall, Qt::Key_Return)}});
+    Launch({{"完成 on the button", Done, [] { GetParam().act(FindShown(kDownload)); }},
+            {"the install step", [] { return Showing(kInstall); }, Press(kInstall, VK_RETURN)}});
     EXPECT_TRUE(Placed());
     EXPECT_EQ(shown.count[kConfirm], 0) << "nothing is asked once the package is in place";
     EXPECT_EQ(shown.count[kInstall], 1);
@@ -187,14 +163,14 @@ TEST_P(Finished, EveryWayOutOfTheDoneStateLeadsToTheInstallStep) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Ways, Finished,
-                         testing::Values(WayOut{"Button", [](QWidget* w) { ClickButton(w, "完成"); }},
-                                         WayOut{"Escape", [](QWidget* w) { PressKey(w, Qt::Key_Escape); }},
-                                         WayOut{"CloseBox", [](QWidget* w) { CloseBox(w); }}),
+                         testing::Values(WayOut{"Button", [](HWND w) { ClickButton(w, "完成"); }},
+                                         WayOut{"Escape", [](HWND w) { PressKey(w, VK_ESCAPE); }},
+                                         WayOut{"CloseBox", [](HWND w) { CloseBox(w); }}),
                          [](const testing::TestParamInfo<WayOut>& p) { return p.param.name; });
 
 struct ConfirmAnswer {
     const char* name;
-    std::function<void(QWidget*)> act;
+    std::function<void(HWND)> act;
     bool leaves;
 };
 void PrintTo(const ConfirmAnswer& p, std::ostream* os) {
@@ -206,18 +182,18 @@ class Confirming : public Run, public testing::WithParamInterface<ConfirmAnswer>
 TEST_P(Confirming, LeavingMidDownloadAsksFirst) {
     plan = {Attempt::HeldThenWhole};
     std::vector<Step> steps{
-        {"the first half arrives", HeldHalfway, Press(kDownload, Qt::Key_Escape)},
+        {"the first half arrives", HeldHalfway, Press(kDownload, VK_ESCAPE)},
         {"the confirmation", [] { return Showing(kConfirm); },
          [] {
              // The download dialog is blocked behind its question: no second one.
-             PressKey(FindWindow(kDownload), Qt::Key_Escape);
-             CloseBox(FindWindow(kDownload));
-             GetParam().act(FindWindow(kConfirm));
+             PressKey(FindShown(kDownload), VK_ESCAPE);
+             CloseBox(FindShown(kDownload));
+             GetParam().act(FindShown(kConfirm));
          }},
     };
     if (!GetParam().leaves) {
         steps.push_back({"the question is gone", [] { return !Showing(kConfirm); }, [this] { Release(); }});
-        steps.push_back({"the rest arrives", Done, Press(kDownload, Qt::Key_Escape)});
+        steps.push_back({"the rest arrives", Done, Press(kDownload, VK_ESCAPE)});
         steps.push_back(Install());
     }
     Launch(steps);
@@ -228,11 +204,11 @@ TEST_P(Confirming, LeavingMidDownloadAsksFirst) {
 
 INSTANTIATE_TEST_SUITE_P(
     Answers, Confirming,
-    testing::Values(ConfirmAnswer{"EnterLeaves", [](QWidget* w) { PressKey(w, Qt::Key_Return); }, true},
-                    ConfirmAnswer{"ExitButtonLeaves", [](QWidget* w) { ClickButton(w, "退出"); }, true},
-                    ConfirmAnswer{"EscapeStays", [](QWidget* w) { PressKey(w, Qt::Key_Escape); }, false},
-                    ConfirmAnswer{"CancelButtonStays", [](QWidget* w) { ClickButton(w, "取消"); }, false},
-                    ConfirmAnswer{"CloseBoxStays", [](QWidget* w) { CloseBox(w); }, false}),
+    testing::Values(ConfirmAnswer{"EnterLeaves", [](HWND w) { PressKey(w, VK_RETURN); }, true},
+                    ConfirmAnswer{"ExitButtonLeaves", [](HWND w) { ClickButton(w, "退出"); }, true},
+                    ConfirmAnswer{"EscapeStays", [](HWND w) { PressKey(w, VK_ESCAPE); }, false},
+                    ConfirmAnswer{"CancelButtonStays", [](HWND w) { ClickButton(w, "取消"); }, false},
+                    ConfirmAnswer{"CloseBoxStays", [](HWND w) { CloseBox(w); }, false}),
     [](const testing::TestParamInfo<ConfirmAnswer>& p) { return p.param.name; });
 
 class FinishingBehindTheQuestion : public Run, public testing::WithParamInterface<bool> {};
@@ -241,14 +217,14 @@ TEST_P(FinishingBehindTheQuestion, ExitEndsAtOnceAndCancelKeepsTheDoneState) {
     const bool leave = GetParam();
     plan = {Attempt::HeldThenWhole};
     std::vector<Step> steps{
-        {"the first half arrives", HeldHalfway, Press(kDownload, Qt::Key_Escape)},
+        {"the first half arrives", HeldHalfway, Press(kDownload, VK_ESCAPE)},
         {"the confirmation", [] { return Showing(kConfirm); }, [this] { Release(); }},
         {"done behind the question", [] { return Done() && Showing(kConfirm); },
-         Press(kConfirm, leave ? Qt::Key_Return : Qt::Key_Escape)},
+         Press(kConfirm, leave ? VK_RETURN : VK_ESCAPE)},
     };
     if (!leave) {
         steps.push_back(
-            {"the question is gone", [] { return !Showing(kConfirm) && Done(); }, Press(kDownload, Qt::Key_Escape)});
+            {"the question is gone", [] { return !Showing(kConfirm) && Done(); }, Press(kDownload, VK_ESCAPE)});
         steps.push_back(Install());
     }
     Launch(steps);
@@ -263,7 +239,7 @@ INSTANTIATE_TEST_SUITE_P(Answers, FinishingBehindTheQuestion, testing::Values(tr
 
 struct ErrorAnswer {
     const char* name;
-    std::function<void(QWidget*)> act;
+    std::function<void(HWND)> act;
     bool retries;
 };
 void PrintTo(const ErrorAnswer& p, std::ostream* os) {
@@ -280,10 +256,10 @@ TEST_P(Failing, RetryStartsAgainWithoutTheBarGoingBackAndExitEnds) {
                              [&] {
                                  samplesAtError = bar.size();
                                  barAtError = Bar();
-                                 GetParam().act(FindWindow(kError));
+                                 GetParam().act(FindShown(kError));
                              }}};
     if (GetParam().retries) {
-        steps.push_back({"done", Done, Press(kDownload, Qt::Key_Escape)});
+        steps.push_back({"done", Done, Press(kDownload, VK_ESCAPE)});
         steps.push_back(Install());
     }
     Launch(steps);
@@ -294,14 +270,13 @@ TEST_P(Failing, RetryStartsAgainWithoutTheBarGoingBackAndExitEnds) {
     for (size_t i = samplesAtError; i < bar.size(); ++i) ASSERT_GE(bar[i], barAtError) << "sample " << i;
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Answers, Failing,
-    testing::Values(ErrorAnswer{"EnterRetries", [](QWidget* w) { PressKey(w, Qt::Key_Return); }, true},
-                    ErrorAnswer{"RetryButton", [](QWidget* w) { ClickButton(w, "重试"); }, true},
-                    ErrorAnswer{"EscapeExits", [](QWidget* w) { PressKey(w, Qt::Key_Escape); }, false},
-                    ErrorAnswer{"CloseBoxExits", [](QWidget* w) { CloseBox(w); }, false},
-                    ErrorAnswer{"ExitButton", [](QWidget* w) { ClickButton(w, "退出"); }, false}),
-    [](const testing::TestParamInfo<ErrorAnswer>& p) { return p.param.name; });
+INSTANTIATE_TEST_SUITE_P(Answers, Failing,
+                         testing::Values(ErrorAnswer{"EnterRetries", [](HWND w) { PressKey(w, VK_RETURN); }, true},
+                                         ErrorAnswer{"RetryButton", [](HWND w) { ClickButton(w, "重试"); }, true},
+                                         ErrorAnswer{"EscapeExits", [](HWND w) { PressKey(w, VK_ESCAPE); }, false},
+                                         ErrorAnswer{"CloseBoxExits", [](HWND w) { CloseBox(w); }, false},
+                                         ErrorAnswer{"ExitButton", [](HWND w) { ClickButton(w, "退出"); }, false}),
+                         [](const testing::TestParamInfo<ErrorAnswer>& p) { return p.param.name; });
 
 // A package server that does not answer: it stops sending after its head,
 // its queue is full, or it takes the connection and never speaks (reached
@@ -329,12 +304,12 @@ TEST_P(Unanswered, FailsWithinTheStallLimitAndRetryGetsANewAttempt) {
     SilentListener silent(s.fullQueue);
     if (!stalls) packageUrl = s.scheme + ("://127.0.0.1:" + std::to_string(silent.Port())) + "/packages/dict.zip";
     plan = {Attempt::Stalled, Attempt::Whole};
-    std::vector<Step> steps{{"the error", [] { return Showing(kError); }, Press(kError, Qt::Key_Return)}};
+    std::vector<Step> steps{{"the error", [] { return Showing(kError); }, Press(kError, VK_RETURN)}};
     if (stalls)
-        steps.insert(steps.end(), {{"done", Done, Press(kDownload, Qt::Key_Escape)}, Install()});
+        steps.insert(steps.end(), {{"done", Done, Press(kDownload, VK_ESCAPE)}, Install()});
     else
         steps.push_back({"the error again", [this] { return shown.count[kError] == 2 && Showing(kError); },
-                         Press(kError, Qt::Key_Escape)});
+                         Press(kError, VK_ESCAPE)});
     Launch(steps);
     EXPECT_EQ(stallsGivenUp.load(), stalls ? 1 : 0) << "the client never gave up on the stalled attempt";
     EXPECT_EQ(attempts.load(), stalls ? 2u : 0u);
@@ -349,7 +324,7 @@ INSTANTIATE_TEST_SUITE_P(Servers, Unanswered,
 
 TEST_F(Run, DialogIsPaintedBeforeTheServiceIsAsked) {
     plan = {Attempt::Whole};
-    Launch({{"done", Done, Press(kDownload, Qt::Key_Escape)}, Install()});
+    Launch({{"done", Done, Press(kDownload, VK_ESCAPE)}, Install()});
     EXPECT_EQ(queries.load(), 1);
     EXPECT_TRUE(paintedAtQuery) << "the service was asked while the dialog had never been painted";
 }
@@ -360,9 +335,9 @@ TEST_F(Run, DialogIsPaintedBeforeTheServiceIsAsked) {
 struct BothOpen {
     const char* name;
     bool confirmFirst;
-    QString firstWindow;
+    std::wstring firstWindow;
     int firstKey;
-    QString secondWindow;  // empty: the first answer ends the program
+    std::wstring secondWindow;  // empty: the first answer ends the program
     int secondKey;
 };
 void PrintTo(const BothOpen& p, std::ostream* os) {
@@ -376,19 +351,19 @@ TEST_P(BothQuestions, AnswerInEitherOrder) {
     std::vector<Step> steps;
     if (p.confirmFirst) {
         plan = {Attempt::HeldThenBroken, Attempt::Whole};
-        steps = {{"the first half arrives", HeldHalfway, Press(kDownload, Qt::Key_Escape)},
+        steps = {{"the first half arrives", HeldHalfway, Press(kDownload, VK_ESCAPE)},
                  {"the confirmation", [] { return Showing(kConfirm); }, [this] { Release(); }}};
     } else {
         plan = {Attempt::Broken, Attempt::Whole};
-        steps = {{"the error", [] { return Showing(kError); }, [] { ClickButton(FindWindow(kDownload), "取消"); }}};
+        steps = {{"the error", [] { return Showing(kError); }, [] { ClickButton(FindShown(kDownload), "取消"); }}};
     }
     steps.push_back(
         {"both questions", [] { return Showing(kConfirm) && Showing(kError); }, Press(p.firstWindow, p.firstKey)});
-    bool ends = p.secondWindow.isEmpty();
+    bool ends = p.secondWindow.empty();
     if (!ends) {
         steps.push_back({"the other question alone", [p] { return !Showing(p.firstWindow) && Showing(p.secondWindow); },
                          Press(p.secondWindow, p.secondKey)});
-        steps.push_back({"done", [] { return Done() && !Showing(kConfirm); }, Press(kDownload, Qt::Key_Escape)});
+        steps.push_back({"done", [] { return Done() && !Showing(kConfirm); }, Press(kDownload, VK_ESCAPE)});
         steps.push_back(Install());
     }
     Launch(steps);
@@ -399,14 +374,13 @@ TEST_P(BothQuestions, AnswerInEitherOrder) {
 
 INSTANTIATE_TEST_SUITE_P(
     Orders, BothQuestions,
-    testing::Values(
-        BothOpen{"StayThenRetry", true, kConfirm, Qt::Key_Escape, kError, Qt::Key_Return},
-        BothOpen{"RetryThenStay", true, kError, Qt::Key_Return, kConfirm, Qt::Key_Escape},
-        BothOpen{"EnterInTheOlderConfirmationEnds", true, kConfirm, Qt::Key_Return, "", 0},
-        BothOpen{"ExitInTheErrorEndsBoth", true, kError, Qt::Key_Escape, "", 0},
-        BothOpen{"ButtonDuringErrorThenStayThenRetry", false, kConfirm, Qt::Key_Escape, kError, Qt::Key_Return},
-        BothOpen{"ButtonDuringErrorThenRetryThenStay", false, kError, Qt::Key_Return, kConfirm, Qt::Key_Escape},
-        BothOpen{"ButtonDuringErrorThenExit", false, kConfirm, Qt::Key_Return, "", 0}),
+    testing::Values(BothOpen{"StayThenRetry", true, kConfirm, VK_ESCAPE, kError, VK_RETURN},
+                    BothOpen{"RetryThenStay", true, kError, VK_RETURN, kConfirm, VK_ESCAPE},
+                    BothOpen{"EnterInTheOlderConfirmationEnds", true, kConfirm, VK_RETURN, L"", 0},
+                    BothOpen{"ExitInTheErrorEndsBoth", true, kError, VK_ESCAPE, L"", 0},
+                    BothOpen{"ButtonDuringErrorThenStayThenRetry", false, kConfirm, VK_ESCAPE, kError, VK_RETURN},
+                    BothOpen{"ButtonDuringErrorThenRetryThenStay", false, kError, VK_RETURN, kConfirm, VK_ESCAPE},
+                    BothOpen{"ButtonDuringErrorThenExit", false, kConfirm, VK_RETURN, L"", 0}),
     [](const testing::TestParamInfo<BothOpen>& p) { return p.param.name; });
 
 TEST_F(Run, InstallStepLeavesOnlyByItsOkButtonAndBlocksTheDownloadDialog) {
@@ -416,17 +390,17 @@ TEST_F(Run, InstallStepLeavesOnlyByItsOkButtonAndBlocksTheDownloadDialog) {
     std::string record = bus.Folder() / "calls";
     ASSERT_TRUE(bus.WriteService(kConfigName, StandInCommand({.config = true, .record = record})));
     plan = {Attempt::Whole};
-    Launch({{"done", Done, Press(kDownload, Qt::Key_Escape)},
+    Launch({{"done", Done, Press(kDownload, VK_ESCAPE)},
             {"the install step", [] { return Showing(kInstall); },
              [] {
-                 QWidget* w = FindWindow(kInstall);
-                 PressKey(w, Qt::Key_Escape);
+                 HWND w = FindShown(kInstall);
+                 PressKey(w, VK_ESCAPE);
                  CloseBox(w);
-                 PressKey(FindWindow(kDownload), Qt::Key_Escape);  // blocked behind it
+                 PressKey(FindShown(kDownload), VK_ESCAPE);  // blocked behind it
                  // The keyboard alone: Tab to "查词", Space ticks it, Enter is "确定".
-                 PressKey(w, Qt::Key_Tab);
-                 PressKey(w, Qt::Key_Space);
-                 PressKey(w, Qt::Key_Return);
+                 PressKey(w, VK_TAB);
+                 PressKey(w, VK_SPACE);
+                 PressKey(w, VK_RETURN);
              }}});
     EXPECT_EQ(shown.count[kInstall], 1);
     EXPECT_EQ(RecordedCalls(record), (std::vector<std::string>{"AddDictUsage 1 12#345 VuVadoZuv.UrEzarEziVevodo -1"}));
