@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cwchar>
 
+#include "platform/CodePage.h"
+
 IMPLEMENT_DYNAMIC(CWnd, CCmdTarget)
 
 BEGIN_MESSAGE_MAP(CWnd, CCmdTarget)
@@ -29,7 +31,9 @@ LRESULT AfxAnswerGetText(const CString& text, WPARAM wParam, LPARAM lParam) {
 }
 
 void CWnd::SetWindowText(LPCWSTR text) {
-    SendMessage(WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));
+    // A byte kept as its escape has no glyph: the window gets the text as shown.
+    const std::wstring shown = text ? ShownText(text) : std::wstring();
+    SendMessage(WM_SETTEXT, 0, text ? reinterpret_cast<LPARAM>(shown.c_str()) : 0);
 }
 
 CString AfxGetWindowText(HWND hWnd) {

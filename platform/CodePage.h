@@ -37,9 +37,7 @@ int MultiByteToWideChar(UINT codePage, DWORD flags, LPCSTR src, int cbMultiByte,
 std::wstring CA2W(const std::string& text, UINT codePage = CP_ACP);
 std::string CW2A(const std::wstring& text, UINT codePage = CP_ACP);
 
-#ifndef _WIN32
 // The text as a window shows it and the bus carries it: every unit that is no
-// character (a byte's escape, any other surrogate, a value past U+10FFFF)
-// becomes U+FFFD.
+// character (a byte's escape, any other unpaired surrogate, a value past
+// U+10FFFF) becomes U+FFFD.
 std::wstring ShownText(std::wstring_view text);
-#endif

@@ -16,5 +16,10 @@ INT_PTR CDialog::DoModal() {
 }
 
 void CDialog::EndDialog(int nResult) {
-    CModalRun::End(GetSafeHwnd(), nResult);
+    // From another thread the end travels behind what that thread posted
+    // before, so the dialog handles those messages first.
+    HWND hWnd = GetSafeHwnd();
+    bool elsewhere = hWnd && ::GetWindowThreadProcessId(hWnd, nullptr) != ::GetCurrentThreadId();
+    if (elsewhere && ::PostMessageW(hWnd, CModalRun::EndMessage(), static_cast<WPARAM>(nResult), 0)) return;
+    CModalRun::End(hWnd, nResult);
 }

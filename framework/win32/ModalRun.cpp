@@ -4,6 +4,7 @@
 #include <mutex>
 #include <vector>
 
+#include "TemplateFrames.h"
 #include "WndProc.h"
 #include "framework/Dialog.h"
 #include "framework/WinApp.h"
@@ -44,6 +45,7 @@ bool CModalRun::Open() {
     HGLOBAL loaded = found ? ::LoadResource(module, found) : nullptr;
     auto* dialogTemplate = static_cast<LPCDLGTEMPLATEW>(loaded ? ::LockResource(loaded) : nullptr);
     if (!dialogTemplate) return false;
+    m_pTemplate = dialogTemplate;
     {
         std::lock_guard lock(g_runsMutex);
         g_runs.push_back(this);
@@ -69,6 +71,7 @@ BOOL CModalRun::InitDialog(HWND hWnd) {
         std::lock_guard lock(g_runsMutex);
         m_hWnd = hWnd;
     }
+    AfxRestoreTemplateFrames(hWnd, m_pTemplate);
     AfxAttachWindow(hWnd, &m_dlg);
     return m_dlg.OnInitDialog();
 }
@@ -97,6 +100,11 @@ INT_PTR CModalRun::Run() {
     }
     std::lock_guard lock(g_runsMutex);
     return m_nResult;
+}
+
+UINT CModalRun::EndMessage() {
+    static const UINT message = ::RegisterWindowMessageW(L"DeRavizizivu.EndDialog");
+    return message;
 }
 
 void CModalRun::End(HWND hWnd, INT_PTR nResult) {

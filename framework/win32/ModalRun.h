@@ -28,6 +28,9 @@ public:
     // Ends the open run of the dialog window hWnd, from any thread; nothing
     // when it has none.
     static void End(HWND hWnd, INT_PTR nResult);
+    // The message that ends the run of the window it is posted to, with the
+    // result in wParam, in whichever loop of its thread takes it.
+    static UINT EndMessage();
 
 private:
     static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
@@ -38,6 +41,7 @@ private:
     CDialog& m_dlg;
     const DWORD m_nThreadId;
     HWND m_hWnd = nullptr;
+    const void* m_pTemplate = nullptr;  // the dialog's template, for the frames it gives
     HWND m_hOwner = nullptr;     // a window of this thread, disabled while the run lasts
     HWND m_hAskedFor = nullptr;  // the window of another thread this run is a question about
     bool m_bOwnerWasEnabled = false;

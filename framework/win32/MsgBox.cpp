@@ -1,9 +1,11 @@
 #include "framework/MsgBox.h"
 
 #include "framework/WinApp.h"
+#include "platform/CodePage.h"
 
 int AfxMessageBox(LPCWSTR lpszText, UINT nType) {
     CWnd* main = AfxGetMainWnd();
-    return ::MessageBoxW(main ? main->GetSafeHwnd() : nullptr, lpszText ? lpszText : L"", AfxGetAppName(),
+    const std::wstring shown = ShownText(lpszText ? lpszText : L"");
+    return ::MessageBoxW(main ? main->GetSafeHwnd() : nullptr, shown.c_str(), AfxGetAppName(),
                          nType | MB_ICONEXCLAMATION);
 }

@@ -1,5 +1,7 @@
 #include "WndProc.h"
 
+#include "ModalRun.h"
+
 namespace {
 // A window taken over carries its object and its former procedure as
 // properties, so the lookup needs no table and no lock: a window's
@@ -16,6 +18,10 @@ WNDPROC PreviousProc(HWND hWnd) {
 LRESULT CALLBACK AfxWndProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam) {
     CWnd* pWnd = AfxWndFromHandle(hWnd);
     if (!pWnd) return AfxCallPreviousProc(hWnd, message, wParam, lParam);
+    if (message == CModalRun::EndMessage()) {
+        CModalRun::End(hWnd, static_cast<int>(wParam));
+        return 0;
+    }
     if (message == WM_NCDESTROY) {
         // The last message: the window's own processing first, then the
         // object lets go of a handle that is about to name nothing.

@@ -78,3 +78,16 @@ std::string CW2A(const std::wstring& text, UINT codePage) {
     }
     return out;
 }
+
+std::wstring ShownText(std::wstring_view text) {
+    std::wstring shown(text);
+    for (size_t i = 0; i < shown.size(); ++i) {
+        const bool high = shown[i] >= 0xD800 && shown[i] <= 0xDBFF;
+        const bool lowNext = i + 1 < shown.size() && shown[i + 1] >= 0xDC00 && shown[i + 1] <= 0xDFFF;
+        if (high && lowNext)
+            ++i;  // a pair: one character beyond the first plane
+        else if (shown[i] >= 0xD800 && shown[i] <= 0xDFFF)
+            shown[i] = L'\uFFFD';
+    }
+    return shown;
+}

@@ -45,8 +45,9 @@ void Resize(HWND window, int width, int height);
 CRect TextBox(HWND window, const CRect& client, const Text& text);
 // The colour of a dialog's ground.
 COLORREF DialogColor();
-// The value a screen reader reads for a control.
-std::wstring AccessibleValue(HWND control);
+// The text a screen reader reads for a control (on Windows its name: the
+// value of a bar there is its position).
+std::wstring AccessibleText(HWND control);
 
 // A control's text measured in its own font, with the room its kind takes
 // (a check box's mark, a button's frame), beside the control's size.

@@ -56,4 +56,19 @@ int CountNear(const Shot& shot, const CRect& area, COLORREF color, int tolerance
     return n;
 }
 
+namespace {
+int Distance(COLORREF a, COLORREF b) {
+    return std::abs(GetRValue(a) - GetRValue(b)) + std::abs(GetGValue(a) - GetGValue(b)) +
+           std::abs(GetBValue(a) - GetBValue(b));
+}
+}  // namespace
+
+int CountTinted(const Shot& shot, const CRect& area, COLORREF text, COLORREF ground) {
+    const int margin = Distance(text, ground) / 4;
+    int n = 0;
+    for (int y = area.top; y < area.bottom; ++y)
+        for (int x = area.left; x < area.right; ++x) n += Distance(shot.At(x, y), text) + margin < Distance(ground, text);
+    return n;
+}
+
 }  // namespace testsupport

@@ -59,5 +59,9 @@ CRect Intersect(const CRect& a, const CRect& b);
 
 // Counts the pixels of a client area near a colour.
 int CountNear(const Shot& shot, const CRect& area, COLORREF color, int tolerance = 40);
+// Counts the pixels of a client area that text of colour `text` tints away
+// from the ground it is drawn on: glyphs smoothed into the ground count, text
+// of the ground's own colour does not.
+int CountTinted(const Shot& shot, const CRect& area, COLORREF text, COLORREF ground);
 
 }  // namespace testsupport

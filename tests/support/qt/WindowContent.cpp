@@ -114,7 +114,7 @@ COLORREF DialogColor() {
     return RGB(c.red(), c.green(), c.blue());
 }
 
-std::wstring AccessibleValue(HWND control) {
+std::wstring AccessibleText(HWND control) {
     QWidget* w = WidgetOf(control);
     QAccessibleInterface* iface = w ? QAccessible::queryAccessibleInterface(w) : nullptr;
     return iface ? iface->text(QAccessible::Value).toStdWString() : std::wstring();
