@@ -4,6 +4,10 @@
 // session bus.
 #include "Com.h"
 
+#ifdef _WIN32
+// The interfaces and ids as the IDL describes them (idl/Tarnwick.idl).
+#include "Tarnwick.h"
+#else
 extern const CLSID CLSID_DictAppControl;
 extern const IID IID_IDictAppControl;
 extern const CLSID CLSID_DictConfig;
@@ -19,7 +23,6 @@ struct IDictConfig : IUnknown {
     virtual HRESULT STDMETHODCALLTYPE AddDictUsage(LONG nUsage, BSTR bstrDictKey, BSTR bstrProgId, LONG nFlags) = 0;
 };
 
-#ifndef _WIN32
 // Where a class's objects live on the session bus.
 struct COMBUSCLASS {
     const CLSID* clsid;

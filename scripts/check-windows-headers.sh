@@ -14,6 +14,11 @@ cxx=${CXX_WINDOWS:-i686-w64-mingw32-g++-posix}
 flags=(-std=c++20 -fsyntax-only -D_WIN32_WINNT=0x0601 -I. -x c++
        -Wall -Wextra -Wpedantic -Wshadow -Wno-missing-field-initializers -Werror)
 [ ! -d build-windows/curl/include ] || flags+=(-Ibuild-windows/curl/include -DCURL_STATICLIB)
+# The dictionary application's interfaces are the header widl makes from the IDL.
+idl_out=$(mktemp -d)
+trap 'rm -rf "$idl_out"' EXIT
+i686-w64-mingw32-widl -I/usr/include/wine/wine/windows -h -H "$idl_out/Tarnwick.h" idl/Tarnwick.idl || exit 1
+flags+=(-I"$idl_out")
 read -ra extra <<<"${WINDOWS_CXXFLAGS:-}"
 flags+=("${extra[@]}")
 system='#include <windows.h>

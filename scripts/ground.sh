@@ -12,6 +12,15 @@
 #                                     or in ( ), so that $! is the program
 #   ground_focus <window id>          the keyboard to that window
 #   ground_temp <folder>              the user's temporary folder from now on
+#   ground_dictapp_offer <stand-in> <record> <folder>
+#                                     the dictionary application's objects,
+#                                     played by the stand-in and recorded in
+#                                     <record>, started when asked for: on
+#                                     Linux by a private bus in <folder>, on
+#                                     Windows by COM (its classes registered)
+#   ground_dictapp_run <stand-in> <record>
+#                                     the dictionary application running, in
+#                                     place of the calling shell (run with &)
 #   ground_language <conf> <key>      the dictionary application's settings
 #                                     ("-": none): the configuration file's
 #                                     text (printf format), the installation's
@@ -23,6 +32,7 @@
 ground_lang=${ground_lang:-zh_CN.GBK}
 ground_started_wine=
 ground_temp_set=
+ground_dictapp_registered=
 
 ground_windows() { [[ $program == *.exe ]]; }
 
@@ -52,6 +62,7 @@ ground_stop() {
       ground_wine reg add 'HKCU\Environment' /v "$name" /t REG_EXPAND_SZ /d '%USERPROFILE%\Temp' /f >/dev/null 2>&1
     done
   fi
+  [ -z "$ground_dictapp_registered" ] || standin_com_unregister
   [ -z "$ground_started_wine" ] || wine_env_stop
 }
 
@@ -71,6 +82,32 @@ ground_wine() { TMPDIR=${WINE_SERVER_TMPDIR:-/tmp} wine "$@"; }
 
 # The Windows path of a file of this machine: drive Z: is its root.
 ground_path() { local p="Z:$1"; echo "${p//\//\\}"; }
+
+ground_dictapp_offer() {
+  local standin=$1 record=$2 dir=$3 name object
+  if ground_windows; then
+    source "$(dirname "${BASH_SOURCE[0]}")/standin-com.sh"
+    [ -n "$ground_dictapp_registered" ] && return 0
+    standin_com_register "$standin" "$(dirname "$standin")/../idl/Tarnwick.tlb" --record "$record" || return 1
+    ground_dictapp_registered=1
+    return 0
+  fi
+  source "$(dirname "${BASH_SOURCE[0]}")/private_bus.sh"
+  start_private_bus "$dir" || return 1
+  ground_pids+=("$private_bus_pid")
+  for object in AppControl:app Config:config; do
+    name=com.brindlecor.Tarnwick.${object%%:*}
+    printf '[D-BUS Service]\nName=%s\nExec=%s --serve %s --record %s\n' \
+      "$name" "$standin" "${object#*:}" "$record" >"$dir/services/$name.service"
+  done
+}
+
+ground_dictapp_run() {
+  local standin=$1 record=$2
+  ground_windows || exec "$standin" --serve app --record "$record"
+  ground_dictapp_offer "$standin" "$record" "" || return 1
+  exec env TMPDIR="${WINE_SERVER_TMPDIR:-/tmp}" wine "$standin" --serve app --record "$(ground_path "$record")"
+}
 
 ground_run() {
   ground_windows || exec "$program" "$@"

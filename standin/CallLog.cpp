@@ -1,17 +1,19 @@
 #include "CallLog.h"
 
-#include <cstdio>
-
-CallLog::CallLog(const QString& recordPath) : m_record(recordPath) {
-    if (!recordPath.isEmpty()) m_record.open(QIODevice::WriteOnly | QIODevice::Append);
+CallLog::CallLog(const std::string& recordPath) : m_bNoRecord(recordPath.empty()) {
+    if (!m_bNoRecord) m_pRecord = std::fopen(recordPath.c_str(), "ab");
 }
 
-void CallLog::Record(const char* method, int usage, const QString& key, const QString& progId, int flags) {
-    const QByteArray line = QByteArray(method) + ' ' + QByteArray::number(usage) + ' ' + key.toUtf8() + ' ' +
-                            progId.toUtf8() + ' ' + QByteArray::number(flags) + '\n';
-    std::fwrite(line.constData(), 1, static_cast<size_t>(line.size()), stdout);
-    std::fflush(stdout);
-    if (!m_record.isOpen()) return;
-    m_record.write(line);
-    m_record.flush();
+CallLog::~CallLog() {
+    if (m_pRecord) std::fclose(m_pRecord);
+}
+
+void CallLog::Record(const char* method, int usage, const std::string& key, const std::string& progId, int flags) {
+    const std::string line = std::string(method) + ' ' + std::to_string(usage) + ' ' + key + ' ' + progId + ' ' +
+                             std::to_string(flags) + '\n';
+    for (std::FILE* out : {stdout, m_pRecord}) {
+        if (!out) continue;
+        std::fwrite(line.data(), 1, line.size(), out);
+        std::fflush(out);
+    }
 }

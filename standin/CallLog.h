@@ -5,17 +5,21 @@
 //   SetDictUsage 33 12#345 VuVadoZuv.UrEzarEziVevodo -1
 // Printed on stdout and, when a record file is given, appended to it; both
 // are flushed at once, so a test reads each call as soon as it has arrived.
-#include <QFile>
-#include <QString>
+#include <cstdio>
+#include <string>
 
 class CallLog {
 public:
     // An empty path records on stdout only.
-    explicit CallLog(const QString& recordPath);
-    bool IsOpen() const { return m_record.fileName().isEmpty() || m_record.isOpen(); }
+    explicit CallLog(const std::string& recordPath);
+    ~CallLog();
+    CallLog(const CallLog&) = delete;
+    CallLog& operator=(const CallLog&) = delete;
+    bool IsOpen() const { return m_bNoRecord || m_pRecord; }
 
-    void Record(const char* method, int usage, const QString& key, const QString& progId, int flags);
+    void Record(const char* method, int usage, const std::string& key, const std::string& progId, int flags);
 
 private:
-    QFile m_record;
+    bool m_bNoRecord;
+    std::FILE* m_pRecord = nullptr;
 };

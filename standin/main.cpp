@@ -90,7 +90,7 @@ int main(int argc, char** argv) {
     }
     if (!options.comm.isEmpty()) prctl(PR_SET_NAME, options.comm.toLocal8Bit().constData(), 0, 0, 0);
 
-    CallLog log(options.record);
+    CallLog log(options.record.toLocal8Bit().toStdString());
     if (!log.IsOpen()) {
         std::fputs("tarnwick_standin: the record file cannot be opened\n", stderr);
         return 1;

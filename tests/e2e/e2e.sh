@@ -111,9 +111,14 @@ case $case in
     # Done, then the install step: both boxes ticked with the keyboard reach
     # the running application in one call (where a stand-in plays it).
     if [ -n "$standin" ]; then
-      start_bus
-      "$standin" --serve app --record "$work/calls" >/dev/null 2>&1 &
+      ground_dictapp_offer "$standin" "$work/calls" "$work/bus" || fail "no dictionary application to offer"
+      (ground_dictapp_run "$standin" "$work/calls" >"$work/standin.out" 2>&1) &
       pids+=($!)
+      # The Windows stand-in says when its objects are served.
+      for _ in $(seq 100); do
+        ! ground_windows || grep -q serving "$work/standin.out" && break
+        sleep 0.1
+      done
     fi
     start_server 2 0
     mkdir -p "$work/dicts"
@@ -126,6 +131,24 @@ case $case in
     ends_within 10
     [ -z "$standin" ] || grep -qx "SetDictUsage 33 12#345 VuVadoZuv.UrEzarEziVevodo -1" "$work/calls" ||
       fail "the application heard: $(cat "$work/calls" 2>/dev/null)"
+    ;;
+  install_config)
+    # The same without the application running: its configuration object is
+    # started for the call, and hears capture first, then lookup.
+    [ -n "$standin" ] || fail "the case needs the stand-in dictionary application"
+    ground_dictapp_offer "$standin" "$work/calls" "$work/bus" || fail "no dictionary application to offer"
+    start_server 2 0
+    mkdir -p "$work/dicts"
+    start_program "-http://127.0.0.1:$port/packages/dict.zip" "-$work/dicts/dict.zip" -12#345 -简明 -1
+    for _ in $(seq 300); do [ -f "$work/dicts/dict.zip" ] && break; sleep 0.05; done
+    sleep 0.5
+    press 词典下载 Escape
+    press 安装 Tab
+    xdotool key space Tab space Return
+    ends_within 15
+    for _ in $(seq 100); do [ "$(wc -l <"$work/calls" 2>/dev/null)" = 2 ] && break; sleep 0.1; done
+    [ "$(cat "$work/calls" 2>/dev/null)" = "AddDictUsage 2 12#345 VuVadoZuv.UrEzarEziVevodo -1
+AddDictUsage 1 12#345 VuVadoZuv.UrEzarEziVevodo -1" ] || fail "the configuration heard: $(cat "$work/calls" 2>/dev/null)"
     ;;
   retry)
     # The server goes away mid-transfer; with it back, "重试" places the

@@ -1,0 +1,123 @@
+// A stand-in for the Tarnwick dictionary application on Windows, for tests
+// and for whoever builds the real side: a local COM server named as the
+// application's program is, serving the objects of idl/Tarnwick.idl through
+// the type library's marshaler, and recording every call.
+//
+//   vantel.exe --serve app|config [--serve ...] [--record FILE] [--silent]
+//
+// --serve app      the running application: its object in the running
+//                  object table, and its class for whoever creates one
+// --serve config   the configuration object's class
+// --record FILE    appends each call to FILE as well as printing it
+// --silent         takes calls but never answers them
+// -Embedding       COM started it for a caller (COM adds it): it ends once
+//                  nothing of it is in use, or when nobody came within 30 s
+//
+// Otherwise it runs until it is ended. Its classes, the interfaces and the
+// type library are registered by whoever installs it (for the tests:
+// tests/support/win32/standin.sh).
+#include <windows.h>
+#include <objbase.h>
+#include <oleauto.h>
+#include <shellapi.h>
+
+#include <cstdio>
+#include <string>
+
+#include "DictObjects.h"
+
+namespace {
+
+struct Options {
+    bool app = false;
+    bool config = false;
+    bool silent = false;
+    bool embedding = false;
+    std::string record;
+};
+
+std::string Narrow(const wchar_t* text) {
+    const int n = ::WideCharToMultiByte(CP_ACP, 0, text, -1, nullptr, 0, nullptr, nullptr);
+    std::string out(static_cast<size_t>(n > 0 ? n - 1 : 0), '\0');
+    ::WideCharToMultiByte(CP_ACP, 0, text, -1, out.data(), n, nullptr, nullptr);
+    return out;
+}
+
+bool ParseOptions(Options& options) {
+    int argc = 0;
+    LPWSTR* argv = ::CommandLineToArgvW(::GetCommandLineW(), &argc);
+    if (!argv) return false;
+    bool ok = true;
+    for (int i = 1; i < argc && ok; ++i) {
+        const std::wstring arg = argv[i];
+        const bool hasValue = i + 1 < argc;
+        if (arg == L"--serve" && hasValue) {
+            const std::wstring object = argv[++i];
+            ok = object == L"app" || object == L"config";
+            (object == L"app" ? options.app : options.config) = true;
+        } else if (arg == L"--record" && hasValue) {
+            options.record = Narrow(argv[++i]);
+        } else if (arg == L"--silent") {
+            options.silent = true;
+        } else if (arg == L"-Embedding" || arg == L"/Embedding") {
+            options.embedding = true;
+        } else {
+            ok = false;
+        }
+    }
+    ::LocalFree(argv);
+    return ok && (options.app || options.config);
+}
+
+// COM started this server for a caller: it ends once its objects are gone.
+void CALLBACK CheckInUse(HWND, UINT, UINT_PTR, DWORD) {
+    static long everUsed = 0;
+    static DWORD started = ::GetTickCount();
+    if (g_nServerLocks > 0) everUsed = 1;
+    bool unused = everUsed ? g_nServerLocks == 0 : ::GetTickCount() - started > 30000;
+    if (unused) ::PostQuitMessage(0);
+}
+
+}  // namespace
+
+int main() {
+    Options options;
+    if (!ParseOptions(options)) {
+        std::fputs("vantel.exe: --serve app or --serve config is needed\n", stderr);
+        return 2;
+    }
+    CallLog log(options.record);
+    if (!log.IsOpen()) {
+        std::fputs("vantel.exe: the record file cannot be opened\n", stderr);
+        return 1;
+    }
+    if (FAILED(::CoInitialize(nullptr))) return 1;
+
+    DictFactory<DictAppControl> appFactory(log, options.silent);
+    DictFactory<DictConfig> configFactory(log, options.silent);
+    DWORD appClass = 0, configClass = 0, running = 0;
+    DictAppControl* app = options.app ? new DictAppControl(log, options.silent) : nullptr;
+    bool served =
+        (!options.app || (SUCCEEDED(::CoRegisterClassObject(CLSID_DictAppControl, &appFactory, CLSCTX_LOCAL_SERVER,
+                                                            REGCLS_MULTIPLEUSE, &appClass)) &&
+                          SUCCEEDED(::RegisterActiveObject(app, CLSID_DictAppControl, ACTIVEOBJECT_STRONG, &running)))) &&
+        (!options.config || SUCCEEDED(::CoRegisterClassObject(CLSID_DictConfig, &configFactory, CLSCTX_LOCAL_SERVER,
+                                                              REGCLS_MULTIPLEUSE, &configClass)));
+    if (!served) {
+        std::fputs("vantel.exe: the classes cannot be registered\n", stderr);
+        return 1;
+    }
+    std::puts("vantel.exe: serving");
+    std::fflush(stdout);
+    if (options.embedding) ::SetTimer(nullptr, 0, 200, &CheckInUse);
+    if (app) app->Release();  // the running object table holds it now
+
+    MSG msg;
+    while (::GetMessageW(&msg, nullptr, 0, 0) > 0) ::DispatchMessageW(&msg);
+
+    if (running) ::RevokeActiveObject(running, nullptr);
+    if (appClass) ::CoRevokeClassObject(appClass);
+    if (configClass) ::CoRevokeClassObject(configClass);
+    ::CoUninitialize();
+    return 0;
+}
