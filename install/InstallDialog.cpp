@@ -49,6 +49,7 @@ BOOL install_class::OnInitDialog() {
 void install_class::OnBnClickedOk() {
     LRESULT capture = ::SendMessageW(m_chkCapture.GetSafeHwnd(), BM_GETCHECK, 0, 0);
     LRESULT lookup = ::SendMessageW(m_chkLookup.GetSafeHwnd(), BM_GETCHECK, 0, 0);
+    CComCallLimit limit;  // an application that never answers holds the dialog only so long
     if (IsMainAppRunning())
         RegisterWithRunningApp(capture, lookup);
     else

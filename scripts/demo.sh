@@ -7,9 +7,9 @@
 # and capture) once in Chinese and once in English, saving a PNG of each
 # window and of the message for a missing dictionary key in out/ (the English
 # ones as out/en-*.png). The stand-in dictionary application, on a private
-# session bus, prints the registrations. The Windows build (a program ending
-# in .exe) is played the same way under Wine, its pictures in out/windows/,
-# the English run with the code page 1252.
+# session bus (on Windows a COM server, vantel.exe), prints the registrations.
+# The Windows build (a program ending in .exe) is played the same way under
+# Wine, its pictures in out/windows/, the English run with the code page 1252.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 # A fresh machine's login may set no locale at all; the windows' Chinese texts
@@ -37,8 +37,8 @@ trap cleanup EXIT
 # The dictionary application, played by the stand-in on a bus of the demo's
 # own: it prints every registration it receives.
 if [ -n "$standin" ]; then
-  start_private_bus "$out/bus"
-  "$standin" --serve app --record "$out/calls.txt" | sed -u 's/^/dictionary application: /' &
+  ground_dictapp_offer "$standin" "$out/calls.txt" "$out/bus"
+  (ground_dictapp_run "$standin" "$out/calls.txt" | sed -u 's/^/dictionary application: /') &
   dictapp=$!
 fi
 

@@ -9,8 +9,8 @@ if [ "${1:-}" = --windows ]; then
   bash scripts/setup.sh --windows
   bash scripts/build-curl-windows.sh build-windows
   cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-  cmake --build build-windows -j "$(nproc)" --target DeRavizizivu english_resources
-  exec bash scripts/demo.sh build-windows/app/DeRavizizivu.exe
+  cmake --build build-windows -j "$(nproc)" --target DeRavizizivu english_resources vantel
+  exec bash scripts/demo.sh build-windows/app/DeRavizizivu.exe build-windows/standin/vantel.exe
 fi
 bash scripts/setup.sh
 cmake -S . -B build >/dev/null

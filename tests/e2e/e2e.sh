@@ -178,6 +178,7 @@ AddDictUsage 1 12#345 VuVadoZuv.UrEzarEziVevodo -1" ] || fail "the configuration
     installed=$WINEPREFIX/drive_c/Program\ Files/Brindlecor/DeRavizizivu
     ground_wine msiexec /i "$(ground_path "$DERAVIZIZIVU_MSI")" /qn || fail "msiexec /i failed"
     [ -f "$installed/DeRavizizivu.exe" ] && [ -f "$installed/ViZadiveduri_ZuRod.dll" ] || fail "nothing installed"
+    [ -f "$installed/Tarnwick.idl" ] && [ -f "$installed/Tarnwick.tlb" ] || fail "no interfaces for integrators"
     program=$installed/DeRavizizivu.exe
     start_server 2 0
     mkdir -p "$work/dicts"
