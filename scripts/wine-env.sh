@@ -36,12 +36,18 @@ wine_env_start() {
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineboot -i </dev/null >/dev/null 2>&1 || { echo "no Wine prefix in $WINEPREFIX" >&2; return 1; }
     wine_env_link_fonts
-  else
-    # The prefix's services start with its first program otherwise, and keep
-    # that program's output open: a test listing read through a pipe (ctest's
-    # discovery) would never end.
-    wineboot </dev/null >/dev/null 2>&1 || { echo "the Wine prefix did not start" >&2; return 1; }
+    # A prefix just made runs two service managers, which lock each other
+    # out of the service database: COM's RPC service then never starts, and
+    # a COM server's first class registration fails after 16 s. Started
+    # afresh, the prefix runs one.
+    wineserver -k 2>/dev/null || true
+    wineserver -w 2>/dev/null || true
+    wineserver -p </dev/null >/dev/null 2>&1 || { echo "wineserver did not start" >&2; return 1; }
   fi
+  # The prefix's services start with its first program otherwise, and keep
+  # that program's output open: a test listing read through a pipe (ctest's
+  # discovery) would never end.
+  wineboot </dev/null >/dev/null 2>&1 || { echo "the Wine prefix did not start" >&2; return 1; }
 }
 
 # Windows in any language draws Chinese text in its dialog fonts through the
