@@ -4,18 +4,20 @@
 // the type library's marshaler, and recording every call.
 //
 //   vantel.exe --serve app|config [--serve ...] [--record FILE] [--silent]
+//   vantel.exe --bare
 //
 // --serve app      the running application: its object in the running
 //                  object table, and its class for whoever creates one
 // --serve config   the configuration object's class
 // --record FILE    appends each call to FILE as well as printing it
 // --silent         takes calls but never answers them
+// --bare           serves nothing: a process of the application's name alone
 // -Embedding       COM started it for a caller (COM adds it): it ends once
 //                  nothing of it is in use, or when nobody came within 30 s
 //
 // Otherwise it runs until it is ended. Its classes, the interfaces and the
 // type library are registered by whoever installs it (for the tests:
-// tests/support/win32/standin.sh).
+// scripts/standin-com.sh).
 #include <windows.h>
 #include <objbase.h>
 #include <oleauto.h>
@@ -33,6 +35,7 @@ struct Options {
     bool config = false;
     bool silent = false;
     bool embedding = false;
+    bool bare = false;
     std::string record;
 };
 
@@ -57,6 +60,8 @@ bool ParseOptions(Options& options) {
             (object == L"app" ? options.app : options.config) = true;
         } else if (arg == L"--record" && hasValue) {
             options.record = Narrow(argv[++i]);
+        } else if (arg == L"--bare") {
+            options.bare = true;
         } else if (arg == L"--silent") {
             options.silent = true;
         } else if (arg == L"-Embedding" || arg == L"/Embedding") {
@@ -66,7 +71,7 @@ bool ParseOptions(Options& options) {
         }
     }
     ::LocalFree(argv);
-    return ok && (options.app || options.config);
+    return ok && (options.app || options.config || options.bare);
 }
 
 // COM started this server for a caller: it ends once its objects are gone.
@@ -83,7 +88,7 @@ void CALLBACK CheckInUse(HWND, UINT, UINT_PTR, DWORD) {
 int main() {
     Options options;
     if (!ParseOptions(options)) {
-        std::fputs("vantel.exe: --serve app or --serve config is needed\n", stderr);
+        std::fputs("vantel.exe: --serve app, --serve config or --bare is needed\n", stderr);
         return 2;
     }
     CallLog log(options.record);

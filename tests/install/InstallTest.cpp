@@ -1,6 +1,7 @@
-// The install step against the stand-in dictionary application on a private
-// session bus: which calls arrive for which boxes, whether the application
-// runs or not, and how the dialog ends when nobody can take the choice.
+// The install step against the stand-in dictionary application (on a private
+// session bus, or through COM under Wine): which calls arrive for which
+// boxes, whether the application runs or not, and how the dialog ends when
+// nobody can take the choice.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -9,11 +10,15 @@
 #include "app/DeRavizizivuApp.h"
 #include "install/InstallDialog.h"
 #include "install/MainAppProcess.h"
+#ifndef _WIN32
 #include "platform/BusProbe.h"
+#else
+// COM has no bus of its own that could stop answering.
+constexpr std::chrono::milliseconds kBusAnswerTimeout{0};
+#endif
 #include "tests/support/DialogDriver.h"
 #include "tests/support/LocaleScope.h"
-#include "tests/support/PrivateBus.h"
-#include "tests/support/StandIn.h"
+#include "tests/support/DictAppSide.h"
 #include "tests/support/WindowContent.h"
 
 using namespace testsupport;
@@ -30,7 +35,7 @@ std::string Call(const char* method, int usage, const std::string& key = "12#345
 class Install : public testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(bus.Running());
+        ASSERT_TRUE(side.Ready());
         theApp.m_nCaptureAllowed = 1;
         // The process list is the machine's: another run's stand-in would
         // make the application look running to every test here.
@@ -41,12 +46,12 @@ protected:
     void RunApplication(StandInOptions options = {}) {
         options.app = true;
         options.record = record;
-        app = std::make_unique<StandIn>(bus, options);
-        ASSERT_TRUE(app->Ready());
+        app = side.Run(options);
+        ASSERT_TRUE(app);
     }
     // The configuration object is there to be started by the bus.
     void OfferConfiguration() {
-        ASSERT_TRUE(bus.WriteService(kConfigName, StandInCommand({.config = true, .record = record})));
+        ASSERT_TRUE(side.Offer({.config = true, .record = record}));
     }
 
     // Ticks the boxes as a user would, then presses Enter ("确定"); answers
@@ -67,9 +72,9 @@ protected:
 
     std::vector<std::string> Calls() const { return RecordedCalls(record); }
 
-    PrivateBus bus;
-    std::string record = bus.Folder() / "calls";
-    std::unique_ptr<StandIn> app;
+    DictAppSide side;
+    std::string record = side.RecordFile();
+    std::unique_ptr<StandInRun> app;
     std::chrono::steady_clock::time_point started;
     std::chrono::steady_clock::duration took{};
 };
@@ -95,7 +100,7 @@ TEST_P(Usage, EachChoiceReachesTheApplicationAsItsUsageCode) {
         OfferConfiguration();
     EXPECT_EQ(Choose(c.lookup, c.capture), IDOK);
     if (!c.running && !c.calls.empty()) {
-        ASSERT_TRUE(bus.WaitForName(kConfigName, true, std::chrono::seconds(5)));
+        ASSERT_TRUE(side.WaitForConfiguration(true, std::chrono::seconds(5)));
     }
     EXPECT_EQ(Calls(), c.calls);
 }
@@ -114,6 +119,9 @@ INSTANTIATE_TEST_SUITE_P(
     [](const testing::TestParamInfo<Choice>& p) { return p.param.name; });
 
 TEST_F(Install, KeyWithNonAsciiTextArrivesAsTheSameText) {
+#ifdef _WIN32
+    GTEST_SKIP() << "Windows' narrow code page is the system's, fixed for the process: the whole runs try 936";
+#endif
     LocaleScope gbk("zh_CN.GBK");
     if (!gbk.ok()) GTEST_SKIP() << "locale zh_CN.GBK is not installed (scripts/setup.sh makes it)";
     RunApplication();
@@ -136,30 +144,37 @@ TEST_F(Install, CaptureBoxIsDisabledWhenCaptureIsNotAllowed) {
 TEST_F(Install, RunningApplicationWithoutItsObjectIsCreatedByActivation) {
     // A process of the application's name that owns nothing, and the bus
     // able to start the application's object.
-    StandIn running(bus, {.config = true, .bare = true, .comm = "vantel.exe"});
-    ASSERT_TRUE(running.Ready());
-    ASSERT_TRUE(bus.WriteService(kAppControlName, StandInCommand({.app = true, .record = record})));
+    auto running = side.Run({.config = true, .bare = true, .comm = "vantel.exe"});
+    ASSERT_TRUE(running);
+    ASSERT_TRUE(side.Offer({.app = true, .record = record}));
     Choose(true, true);
     EXPECT_EQ(Calls(), (std::vector<std::string>{Call("SetDictUsage", 33)}));
 }
 
 TEST_F(Install, NobodyToTakeTheChoiceClosesTheDialogQuietly) {
     using namespace std::chrono_literals;
-    bus.Freeze(true);
-    EXPECT_EQ(Choose(true, true), IDOK) << "a bus that takes connections and never answers";
-    EXPECT_LT(took, 2 * kBusAnswerTimeout + 1s);
-    bus.Freeze(false);
+    const auto bound = std::chrono::milliseconds(kComCallTimeoutMs);
+    if (side.CanFreeze()) {
+        side.Freeze(true);
+        EXPECT_EQ(Choose(true, true), IDOK) << "a bus that takes connections and never answers";
+        EXPECT_LT(took, 2 * kBusAnswerTimeout + 1s);
+        side.Freeze(false);
+    }
     EXPECT_EQ(Choose(true, true), IDOK) << "nothing running, nothing to start";
     RunApplication({.silent = true});
     EXPECT_EQ(Choose(true, true), IDOK) << "an application that never answers";
-    EXPECT_LT(took, std::chrono::milliseconds(kComCallTimeoutMs + 3000));
-    bus.Freeze(true);
-    EXPECT_EQ(Choose(true, true), IDOK) << "a bus that stops answering once connected";
-    EXPECT_LT(took, std::chrono::milliseconds(kComCallTimeoutMs) + 2 * kBusAnswerTimeout + 1s);
-    bus.Freeze(false);
+    EXPECT_LT(took, bound + 3s);
+    if (side.CanFreeze()) {
+        side.Freeze(true);
+        EXPECT_EQ(Choose(true, true), IDOK) << "a bus that stops answering once connected";
+        EXPECT_LT(took, bound + 2 * kBusAnswerTimeout + 1s);
+        side.Freeze(false);
+    }
     EXPECT_EQ(Calls(), (std::vector<std::string>{Call("SetDictUsage", 33)})) << "the call did reach it";
 }
 
+#ifndef _WIN32
+// On Windows nothing registered is the case "nothing running, nothing to start".
 TEST(InstallWithoutBus, ClosesWithoutACrashOrAWait) {
     ASSERT_EQ(setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus", 1), 0);
     WhenShown(kInstall, [](HWND w) {
@@ -172,6 +187,7 @@ TEST(InstallWithoutBus, ClosesWithoutACrashOrAWait) {
     EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(3));
     unsetenv("DBUS_SESSION_BUS_ADDRESS");
 }
+#endif
 
 struct ProcessName {
     const char* comm;
@@ -180,13 +196,13 @@ struct ProcessName {
 
 TEST(MainAppProcess, ImageNameMatchesIgnoringTheCaseOfLettersOnly) {
     if (IsMainAppRunning()) GTEST_SKIP() << "a \"vantel.exe\" of someone else runs on this machine";
-    PrivateBus bus;
-    ASSERT_TRUE(bus.Running());
+    DictAppSide side;
+    ASSERT_TRUE(side.Ready());
     for (ProcessName p :
          {ProcessName{"vantel.exe", true}, ProcessName{"VANTEL.EXE", true}, ProcessName{"Vantel.Exe", true},
           ProcessName{"vantel.exe.bak", false}, ProcessName{"vantel", false}, ProcessName{"xvantel.exe", false}}) {
-        StandIn named(bus, {.config = true, .bare = true, .comm = p.comm});
-        ASSERT_TRUE(named.Ready()) << p.comm;
+        auto named = side.Run({.config = true, .bare = true, .comm = p.comm});
+        ASSERT_TRUE(named) << p.comm;
         EXPECT_EQ(IsMainAppRunning(), p.running) << p.comm;
     }
 }

@@ -1,7 +1,5 @@
 #include "StandIn.h"
 
-#include <fstream>
-
 namespace testsupport {
 namespace {
 
@@ -32,12 +30,5 @@ std::string StandInCommand(const StandInOptions& options) {
 
 StandIn::StandIn(const PrivateBus& bus, const StandInOptions& options)
     : m_process(Arguments(options)), m_ready(m_process.Pid() != 0 && OwnsItsNames(bus, options)) {}
-
-std::vector<std::string> RecordedCalls(const std::string& recordFile) {
-    std::ifstream in(recordFile, std::ios::binary);
-    std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line);
-    return lines;
-}
 
 }  // namespace testsupport

@@ -7,20 +7,9 @@
 
 #include "tests/support/ChildProcess.h"
 #include "tests/support/PrivateBus.h"
+#include "tests/support/StandInOptions.h"
 
 namespace testsupport {
-
-inline constexpr char kAppControlName[] = "com.brindlecor.Tarnwick.AppControl";
-inline constexpr char kConfigName[] = "com.brindlecor.Tarnwick.Config";
-
-struct StandInOptions {
-    bool app = false;     // owns the running application's name
-    bool config = false;  // owns the configuration object's name
-    bool silent = false;  // never answers a call
-    bool bare = false;    // owns the names but exports no object
-    std::string record;   // file the calls are appended to
-    std::string comm;     // process name, when not the stand-in's default
-};
 
 // The stand-in's command line, e.g. for an activation file's Exec line.
 std::string StandInCommand(const StandInOptions& options);
@@ -36,8 +25,5 @@ private:
     ChildProcess m_process;
     bool m_ready;
 };
-
-// The lines of a record file, in order (none when it does not exist).
-std::vector<std::string> RecordedCalls(const std::string& recordFile);
 
 }  // namespace testsupport

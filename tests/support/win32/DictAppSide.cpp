@@ -1,0 +1,209 @@
+// The dictionary application's side on Windows: vantel.exe, a local COM
+// server, its classes and type library registered in the prefix for the
+// test's lifetime, as the application's installer would register them.
+#include "tests/support/DictAppSide.h"
+
+#include <windows.h>
+#include <oleauto.h>
+#include <tlhelp32.h>
+
+#include <filesystem>
+#include <string>
+#include <thread>
+
+#include "platform/TarnwickObjects.h"
+
+namespace fs = std::filesystem;
+
+namespace testsupport {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+// Beside the test program: build-windows/tests/x.exe, .../standin/vantel.exe.
+fs::path BuildFile(const wchar_t* relative) {
+    wchar_t self[MAX_PATH];
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    return fs::path(self).parent_path().parent_path() / relative;
+}
+
+std::wstring ClassKey(const CLSID& clsid) {
+    wchar_t text[40];
+    ::StringFromGUID2(clsid, text, 40);
+    return std::wstring(L"CLSID\\") + text;
+}
+
+bool SetDefault(const std::wstring& key, const std::wstring& value) {
+    HKEY hKey = nullptr;
+    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr))
+        return false;
+    LONG status = ::RegSetValueExW(hKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                   static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
+    ::RegCloseKey(hKey);
+    return status == ERROR_SUCCESS;
+}
+
+std::wstring Quoted(const fs::path& path) {
+    return L"\"" + path.wstring() + L"\"";
+}
+
+std::wstring Arguments(const StandInOptions& options) {
+    std::wstring args;
+    if (options.app) args += L" --serve app";
+    if (options.config) args += L" --serve config";
+    if (options.bare) args = L" --bare";
+    if (options.silent) args += L" --silent";
+    if (!options.record.empty() && !options.bare) args += L" --record " + Quoted(fs::path(options.record));
+    return args;
+}
+
+bool AnyStandInRuns() {
+    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) return false;
+    PROCESSENTRY32W entry{};
+    entry.dwSize = sizeof(entry);
+    bool found = false;
+    for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found; more = ::Process32NextW(snapshot, &entry))
+        found = _wcsicmp(entry.szExeFile, L"vantel.exe") == 0;
+    ::CloseHandle(snapshot);
+    return found;
+}
+
+// A stand-in process of the test's own: ended, and waited for, with this.
+struct ProcessRun : StandInRun {
+    PROCESS_INFORMATION process{};
+    ~ProcessRun() override {
+        ::TerminateProcess(process.hProcess, 0);
+        ::WaitForSingleObject(process.hProcess, 10000);
+        ::CloseHandle(process.hThread);
+        ::CloseHandle(process.hProcess);
+    }
+};
+
+// Reads the stand-in's output until it says it serves; false when it ends
+// first or says nothing for 30 s (a fresh prefix starts COM's services).
+bool WaitForServing(HANDLE output, HANDLE process) {
+    std::string said;
+    for (auto until = std::chrono::steady_clock::now() + 30s; std::chrono::steady_clock::now() < until;) {
+        DWORD available = 0;
+        if (!::PeekNamedPipe(output, nullptr, 0, nullptr, &available, nullptr)) return false;
+        if (available == 0) {
+            if (::WaitForSingleObject(process, 50) == WAIT_OBJECT_0) return false;
+            continue;
+        }
+        char buffer[256];
+        DWORD got = 0;
+        if (!::ReadFile(output, buffer, sizeof buffer, &got, nullptr)) return false;
+        said.append(buffer, got);
+        if (said.find("serving") != std::string::npos) return true;
+    }
+    return false;
+}
+
+}  // namespace
+
+struct DictAppSide::Ground {
+    fs::path folder;
+    fs::path server = BuildFile(L"standin\\vantel.exe");
+    bool typeLib = false;
+    int runs = 0;
+};
+
+DictAppSide::DictAppSide() : m_pGround(std::make_unique<Ground>()) {
+    ::CoInitialize(nullptr);
+    wchar_t name[32];
+    swprintf(name, 32, L"dictappside-%lu-%p", ::GetCurrentProcessId(), static_cast<void*>(this));
+    std::error_code ec;
+    m_pGround->folder = fs::temp_directory_path(ec) / name;
+    fs::create_directories(m_pGround->folder, ec);
+    ITypeLib* lib = nullptr;
+    const std::wstring tlb = BuildFile(L"idl\\Tarnwick.tlb").wstring();
+    if (SUCCEEDED(::LoadTypeLibEx(tlb.c_str(), REGKIND_REGISTER, &lib))) {
+        lib->Release();
+        m_pGround->typeLib = true;
+    }
+}
+
+DictAppSide::~DictAppSide() {
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, ClassKey(CLSID_DictAppControl).c_str());
+    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, ClassKey(CLSID_DictConfig).c_str());
+    ::RegDeleteKeyW(HKEY_CLASSES_ROOT, ClassKey(CLSID_DictAppControl).c_str());
+    ::RegDeleteKeyW(HKEY_CLASSES_ROOT, ClassKey(CLSID_DictConfig).c_str());
+    if (m_pGround->typeLib) ::UnRegisterTypeLib(LIBID_TarnwickDict, 1, 0, LOCALE_NEUTRAL, SYS_WIN32);
+    // A server COM started ends once its caller let go: the next test must
+    // not find it running.
+    for (auto until = std::chrono::steady_clock::now() + 10s;
+         AnyStandInRuns() && std::chrono::steady_clock::now() < until;)
+        std::this_thread::sleep_for(100ms);
+    std::error_code ec;
+    fs::remove_all(m_pGround->folder, ec);
+    ::CoUninitialize();
+}
+
+bool DictAppSide::Ready() const {
+    return m_pGround->typeLib && fs::is_directory(m_pGround->folder) && fs::exists(m_pGround->server);
+}
+
+std::string DictAppSide::RecordFile() const {
+    return (m_pGround->folder / "calls").string();
+}
+
+bool DictAppSide::Offer(StandInOptions options) {
+    if (options.record.empty()) options.record = RecordFile();
+    const CLSID& clsid = options.app ? CLSID_DictAppControl : CLSID_DictConfig;
+    return SetDefault(ClassKey(clsid) + L"\\LocalServer32", Quoted(m_pGround->server) + Arguments(options));
+}
+
+std::unique_ptr<StandInRun> DictAppSide::Run(StandInOptions options) {
+    if (options.record.empty()) options.record = RecordFile();
+    // Another image name: a copy of the server under that name, in a folder
+    // of its own, so that names differing only in case are two files.
+    fs::path image = m_pGround->server;
+    if (!options.comm.empty()) {
+        const fs::path dir = m_pGround->folder / std::to_wstring(++m_pGround->runs);
+        std::error_code ec;
+        fs::create_directories(dir, ec);
+        image = dir / fs::path(options.comm);
+        if (!fs::copy_file(m_pGround->server, image, ec)) return nullptr;
+    }
+    SECURITY_ATTRIBUTES inherit{sizeof(inherit), nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!::CreatePipe(&readEnd, &writeEnd, &inherit, 0)) return nullptr;
+    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    STARTUPINFOW startup{};
+    startup.cb = sizeof(startup);
+    startup.dwFlags = STARTF_USESTDHANDLES;
+    startup.hStdOutput = writeEnd;
+    startup.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+    std::wstring commandLine = Quoted(image) + Arguments(options);
+    auto run = std::make_unique<ProcessRun>();
+    // The image by its full name: a name without ".exe" gets none added.
+    const bool started = ::CreateProcessW(image.wstring().c_str(), commandLine.data(), nullptr, nullptr, TRUE, 0,
+                                          nullptr, nullptr, &startup, &run->process);
+    ::CloseHandle(writeEnd);
+    const bool serving = started && WaitForServing(readEnd, run->process.hProcess);
+    ::CloseHandle(readEnd);
+    if (!started) return nullptr;
+    return serving ? std::move(run) : nullptr;
+}
+
+// A server COM started may have ended already once its caller let go: what
+// it recorded tells that it was started.
+bool DictAppSide::WaitForConfiguration(bool served, std::chrono::milliseconds timeout) const {
+    std::error_code ec;
+    for (auto until = std::chrono::steady_clock::now() + timeout;; std::this_thread::sleep_for(50ms)) {
+        const bool runs = AnyStandInRuns();
+        const auto recorded = fs::file_size(fs::path(RecordFile()), ec);
+        if (served ? runs || (!ec && recorded > 0) : !runs) return true;
+        if (std::chrono::steady_clock::now() >= until) return false;
+    }
+}
+
+bool DictAppSide::CanFreeze() const {
+    return false;
+}
+
+void DictAppSide::Freeze(bool) const {}
+
+}  // namespace testsupport
