@@ -74,6 +74,7 @@ bool AnyStandInRuns() {
 struct ProcessRun : StandInRun {
     PROCESS_INFORMATION process{};
     ~ProcessRun() override {
+        if (!process.hProcess) return;  // never started
         ::TerminateProcess(process.hProcess, 0);
         ::WaitForSingleObject(process.hProcess, 10000);
         ::CloseHandle(process.hThread);
@@ -184,7 +185,6 @@ std::unique_ptr<StandInRun> DictAppSide::Run(StandInOptions options) {
     ::CloseHandle(writeEnd);
     const bool serving = started && WaitForServing(readEnd, run->process.hProcess);
     ::CloseHandle(readEnd);
-    if (!started) return nullptr;
     return serving ? std::move(run) : nullptr;
 }
 
