@@ -12,12 +12,13 @@ const LONG DICT_USE_LOOKUP_AND_CAPTURE = 0x21;  // one call for both, to the run
 const wchar_t kPlugInProgId[] = L"VuVadoZuv.UrEzarEziVevodo";
 const LONG kAllFlags = -1;
 
-// Each call gets fresh texts, freed as soon as it returns.
+// Each call gets fresh texts, freed as soon as it returns. An application
+// that never answers holds the dialog only so long.
 template <class Object, class Method>
-void CallUsage(Object* object, Method method, LONG usage, const CStringA& key) {
+void CallUsage(CComPtr<Object>& object, Method method, LONG usage, const CStringA& key) {
     CComBSTR bstrKey(CA2W(key).c_str());
     CComBSTR bstrProgId(kPlugInProgId);
-    (object->*method)(usage, bstrKey, bstrProgId, kAllFlags);
+    CallWithLimit(object, method, usage, bstrKey, bstrProgId, kAllFlags);
 }
 }  // namespace
 
@@ -49,7 +50,6 @@ BOOL install_class::OnInitDialog() {
 void install_class::OnBnClickedOk() {
     LRESULT capture = ::SendMessageW(m_chkCapture.GetSafeHwnd(), BM_GETCHECK, 0, 0);
     LRESULT lookup = ::SendMessageW(m_chkLookup.GetSafeHwnd(), BM_GETCHECK, 0, 0);
-    CComCallLimit limit;  // an application that never answers holds the dialog only so long
     if (IsMainAppRunning())
         RegisterWithRunningApp(capture, lookup);
     else
@@ -75,7 +75,7 @@ void install_class::RegisterWithRunningApp(LRESULT capture, LRESULT lookup) {
         usage = DICT_USE_LOOKUP;
     else
         OnOK();  // nothing chosen: the dialog ends first, and the application still hears of it
-    CallUsage(m_pAppControl.p, &IDictAppControl::SetDictUsage, usage, m_strDictKey);
+    CallUsage(m_pAppControl, &IDictAppControl::SetDictUsage, usage, m_strDictKey);
 }
 
 void install_class::RegisterWithConfig(LRESULT capture, LRESULT lookup) {
@@ -84,6 +84,6 @@ void install_class::RegisterWithConfig(LRESULT capture, LRESULT lookup) {
         !m_pDictConfig)
         return;
     // The configuration knows no combined code: capture first, then lookup.
-    if (capture) CallUsage(m_pDictConfig.p, &IDictConfig::AddDictUsage, DICT_USE_CAPTURE, m_strDictKey);
-    if (lookup) CallUsage(m_pDictConfig.p, &IDictConfig::AddDictUsage, DICT_USE_LOOKUP, m_strDictKey);
+    if (capture) CallUsage(m_pDictConfig, &IDictConfig::AddDictUsage, DICT_USE_CAPTURE, m_strDictKey);
+    if (lookup) CallUsage(m_pDictConfig, &IDictConfig::AddDictUsage, DICT_USE_LOOKUP, m_strDictKey);
 }

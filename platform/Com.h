@@ -86,37 +86,23 @@ HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContex
 
 // How long one call to the dictionary application may take before it counts
 // as failed: a peer that never answers holds the interface thread at most
-// this long per call.
+// this long per call (RPC_E_TIMEOUT).
 //
-// On the bus (RPC_E_TIMEOUT) the service's start by activation is one such
-// call. A bus that takes connections and never answers counts as no bus:
-// connecting to it gives up after kBusAnswerTimeout (BusProbe.h), and once a
-// call to it has run out of time, every later call fails at once. On Windows
-// a call is given up (RPC_E_CALL_CANCELED) while a CComCallLimit lives; the
-// start of a server by COM has COM's own limit.
+// On the bus the service's start by activation is one such call. A bus that
+// takes connections and never answers counts as no bus: connecting to it
+// gives up after kBusAnswerTimeout (BusProbe.h), and once a call to it has
+// run out of time, every later call fails at once. On Windows a call made
+// through CallWithLimit (AtlBase.h) is bounded; the start of a server by COM
+// has COM's own limit.
 constexpr int kComCallTimeoutMs = 5000;
 
 #ifdef _WIN32
-// While it lives, each call this thread makes to an object of another
-// process is given up after kComCallTimeoutMs (the thread's message filter,
-// asked while the call waits). The thread must have COM in a single-threaded
-// apartment (CoInitialize).
-class CComCallLimit {
-public:
-    CComCallLimit();
-    ~CComCallLimit();
-    CComCallLimit(const CComCallLimit&) = delete;
-    CComCallLimit& operator=(const CComCallLimit&) = delete;
+#include <functional>
 
-private:
-    IMessageFilter* m_pPrevious = nullptr;
-    UINT_PTR m_nTimer = 0;
-};
-#else
-// Calls on the bus are bounded by the bus calls themselves.
-class CComCallLimit {
-public:
-    CComCallLimit() {}
-    ~CComCallLimit() {}
-};
+// Runs call on object (of interface iid) from a thread of its own and waits
+// at most kComCallTimeoutMs, this thread's messages dispatched meanwhile.
+// COM itself waits for an answer without end, and a message filter's cancel
+// is not honoured by every runtime. RPC_E_TIMEOUT when the time ran out: the
+// call, and everything it holds, stays with that thread.
+HRESULT CallWithinLimit(IUnknown* object, REFIID iid, std::function<HRESULT(IUnknown*)> call);
 #endif

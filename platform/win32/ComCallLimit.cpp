@@ -1,49 +1,55 @@
-// A bound on the waits of outgoing COM calls: while a call waits, COM asks the
-// thread's message filter about each message that arrives; past the limit
-// the filter gives the call up. A timer of the thread's own keeps messages
-// arriving while the server says nothing.
+// A bounded call to an object of another process: COM waits for the answer
+// as long as it takes, so the call runs on a thread of its own, in the
+// multithreaded apartment, with the object handed over through a marshaled
+// stream; the caller waits for it no longer than the limit.
 #include "platform/Com.h"
+
+#include <memory>
+#include <thread>
+#include <utility>
 
 namespace {
 
-class CallLimitFilter : public IMessageFilter {
-public:
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
-        if (!ppv) return E_POINTER;
-        *ppv = riid == IID_IUnknown || riid == IID_IMessageFilter ? static_cast<IMessageFilter*>(this) : nullptr;
-        return *ppv ? S_OK : E_NOINTERFACE;
-    }
-    // One filter for the process, never freed.
-    ULONG STDMETHODCALLTYPE AddRef() override { return 2; }
-    ULONG STDMETHODCALLTYPE Release() override { return 1; }
-
-    DWORD STDMETHODCALLTYPE HandleInComingCall(DWORD, HTASK, DWORD, LPINTERFACEINFO) override {
-        return SERVERCALL_ISHANDLED;
-    }
-    // A server too busy to take the call: tried again until the limit.
-    DWORD STDMETHODCALLTYPE RetryRejectedCall(HTASK, DWORD dwTickCount, DWORD) override {
-        return dwTickCount < static_cast<DWORD>(kComCallTimeoutMs) ? 100 : static_cast<DWORD>(-1);
-    }
-    DWORD STDMETHODCALLTYPE MessagePending(HTASK, DWORD dwTickCount, DWORD) override {
-        return dwTickCount < static_cast<DWORD>(kComCallTimeoutMs) ? PENDINGMSG_WAITDEFPROCESS
-                                                                   : PENDINGMSG_CANCELCALL;
+// What the caller and the calling thread share; the last of them frees it.
+struct CallJob {
+    std::function<HRESULT(IUnknown*)> call;
+    IID iid{};
+    IStream* stream = nullptr;  // the object, marshaled for the calling thread
+    HANDLE done = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    HRESULT hr = E_FAIL;
+    ~CallJob() {
+        if (stream) stream->Release();  // the calling thread never came to it
+        if (done) ::CloseHandle(done);
     }
 };
 
-CallLimitFilter g_filter;
-
-void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {}
+void RunCall(const std::shared_ptr<CallJob>& job) {
+    if (SUCCEEDED(::CoInitializeEx(nullptr, COINIT_MULTITHREADED))) {
+        IUnknown* object = nullptr;
+        IStream* stream = std::exchange(job->stream, nullptr);
+        job->hr = ::CoGetInterfaceAndReleaseStream(stream, job->iid, reinterpret_cast<void**>(&object));
+        if (SUCCEEDED(job->hr)) {
+            job->hr = job->call(object);
+            object->Release();
+        }
+        ::CoUninitialize();
+    }
+    ::SetEvent(job->done);
+}
 
 }  // namespace
 
-CComCallLimit::CComCallLimit() {
-    ::CoRegisterMessageFilter(&g_filter, &m_pPrevious);
-    m_nTimer = ::SetTimer(nullptr, 0, 250, &Tick);
-}
-
-CComCallLimit::~CComCallLimit() {
-    if (m_nTimer) ::KillTimer(nullptr, m_nTimer);
-    IMessageFilter* ours = nullptr;
-    ::CoRegisterMessageFilter(m_pPrevious, &ours);
-    if (m_pPrevious) m_pPrevious->Release();
+HRESULT CallWithinLimit(IUnknown* object, REFIID iid, std::function<HRESULT(IUnknown*)> call) {
+    auto job = std::make_shared<CallJob>();
+    if (!job->done) return E_OUTOFMEMORY;
+    job->call = std::move(call);
+    job->iid = iid;
+    HRESULT hr = ::CoMarshalInterThreadInterfaceInStream(iid, object, &job->stream);
+    if (FAILED(hr)) return hr;
+    std::thread(RunCall, job).detach();
+    DWORD index = 0;
+    // Dispatches this thread's messages (and calls to it) while it waits.
+    hr = ::CoWaitForMultipleHandles(0, kComCallTimeoutMs, 1, &job->done, &index);
+    if (hr == RPC_S_CALLPENDING) return RPC_E_TIMEOUT;
+    return FAILED(hr) ? hr : job->hr;
 }

@@ -3,6 +3,7 @@
 #include <string>
 
 std::atomic<long> g_nServerLocks{0};
+std::atomic<bool> g_bServerUsed{false};
 
 namespace {
 std::string Utf8(BSTR text) {
@@ -18,8 +19,13 @@ std::string Utf8(BSTR text) {
 template <class Interface>
 HRESULT DictObject<Interface>::Take(const char* method, LONG usage, BSTR key, BSTR progId, LONG flags) {
     m_log.Record(method, static_cast<int>(usage), Utf8(key), Utf8(progId), static_cast<int>(flags));
-    // The call stays open on the caller's side: this thread takes nothing more.
-    while (m_bSilent) ::Sleep(INFINITE);
+    // The call stays open on the caller's side: this thread takes nothing
+    // more but a request to end (a thread message), passed on to the server's loop.
+    if (!m_bSilent) return S_OK;
+    MSG msg;
+    while (::GetMessageW(&msg, reinterpret_cast<HWND>(-1), 0, 0) > 0) {
+    }
+    ::PostQuitMessage(0);
     return S_OK;
 }
 

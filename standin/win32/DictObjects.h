@@ -10,14 +10,25 @@
 #include "../CallLog.h"
 #include "platform/TarnwickObjects.h"
 
-// The objects and locks alive in this server; it ends once none is, when COM started it.
+// The objects and locks alive in this server, and whether there ever was
+// one: when COM started it, it ends once none is left.
 extern std::atomic<long> g_nServerLocks;
+extern std::atomic<bool> g_bServerUsed;
+
+inline void LockServerCount(bool lock) {
+    if (!lock) {
+        --g_nServerLocks;
+        return;
+    }
+    ++g_nServerLocks;
+    g_bServerUsed = true;
+}
 
 template <class Interface>
 class DictObject : public Interface {
 public:
-    DictObject(CallLog& log, bool silent) : m_log(log), m_bSilent(silent) { ++g_nServerLocks; }
-    virtual ~DictObject() { --g_nServerLocks; }
+    DictObject(CallLog& log, bool silent) : m_log(log), m_bSilent(silent) { LockServerCount(true); }
+    virtual ~DictObject() { LockServerCount(false); }
 
     HRESULT STDMETHODCALLTYPE QueryInterface(REFIID riid, void** ppv) override {
         if (!ppv) return E_POINTER;
@@ -80,7 +91,7 @@ public:
         return hr;
     }
     HRESULT STDMETHODCALLTYPE LockServer(BOOL lock) override {
-        lock ? ++g_nServerLocks : --g_nServerLocks;
+        LockServerCount(lock);
         return S_OK;
     }
 

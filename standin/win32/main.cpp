@@ -12,8 +12,9 @@
 // --record FILE    appends each call to FILE as well as printing it
 // --silent         takes calls but never answers them
 // --bare           serves nothing: a process of the application's name alone
-// -Embedding       COM started it for a caller (COM adds it): it ends once
-//                  nothing of it is in use, or when nobody came within 30 s
+// -Embedding       COM started it for a caller (COM adds it): it serves the
+//                  classes alone, and ends once nothing of it is in use, or
+//                  when nobody came within 30 s
 //
 // Otherwise it runs until it is ended. Its classes, the interfaces and the
 // type library are registered by whoever installs it (for the tests:
@@ -76,10 +77,8 @@ bool ParseOptions(Options& options) {
 
 // COM started this server for a caller: it ends once its objects are gone.
 void CALLBACK CheckInUse(HWND, UINT, UINT_PTR, DWORD) {
-    static long everUsed = 0;
     static DWORD started = ::GetTickCount();
-    if (g_nServerLocks > 0) everUsed = 1;
-    bool unused = everUsed ? g_nServerLocks == 0 : ::GetTickCount() - started > 30000;
+    bool unused = g_bServerUsed ? g_nServerLocks == 0 : ::GetTickCount() - started > 30000;
     if (unused) ::PostQuitMessage(0);
 }
 
@@ -101,11 +100,14 @@ int main() {
     DictFactory<DictAppControl> appFactory(log, options.silent);
     DictFactory<DictConfig> configFactory(log, options.silent);
     DWORD appClass = 0, configClass = 0, running = 0;
-    DictAppControl* app = options.app ? new DictAppControl(log, options.silent) : nullptr;
+    // Started by COM for a caller, it serves the class alone: an object of
+    // its own in the running object table would keep it in use for ever.
+    DictAppControl* app = options.app && !options.embedding ? new DictAppControl(log, options.silent) : nullptr;
     bool served =
         (!options.app || (SUCCEEDED(::CoRegisterClassObject(CLSID_DictAppControl, &appFactory, CLSCTX_LOCAL_SERVER,
                                                             REGCLS_MULTIPLEUSE, &appClass)) &&
-                          SUCCEEDED(::RegisterActiveObject(app, CLSID_DictAppControl, ACTIVEOBJECT_STRONG, &running)))) &&
+                          (!app || SUCCEEDED(::RegisterActiveObject(app, CLSID_DictAppControl,
+                                                                    ACTIVEOBJECT_STRONG, &running))))) &&
         (!options.config || SUCCEEDED(::CoRegisterClassObject(CLSID_DictConfig, &configFactory, CLSCTX_LOCAL_SERVER,
                                                               REGCLS_MULTIPLEUSE, &configClass)));
     if (!served) {

@@ -71,11 +71,14 @@ bool AnyStandInRuns() {
 }
 
 // A stand-in process of the test's own: ended, and waited for, with this.
+// Asked first, so that it withdraws its classes and running object from
+// COM; one killed leaves them behind for the next test to meet.
 struct ProcessRun : StandInRun {
     PROCESS_INFORMATION process{};
     ~ProcessRun() override {
         if (!process.hProcess) return;  // never started
-        ::TerminateProcess(process.hProcess, 0);
+        ::PostThreadMessageW(process.dwThreadId, WM_QUIT, 0, 0);
+        if (::WaitForSingleObject(process.hProcess, 5000) != WAIT_OBJECT_0) ::TerminateProcess(process.hProcess, 0);
         ::WaitForSingleObject(process.hProcess, 10000);
         ::CloseHandle(process.hThread);
         ::CloseHandle(process.hProcess);
