@@ -35,12 +35,14 @@ cleanup() {
 }
 trap cleanup EXIT
 # The dictionary application, played by the stand-in on a bus of the demo's
-# own: it prints every registration it receives.
-if [ -n "$standin" ]; then
+# own (on Windows in the ground's prefix, so once that is set up): it prints
+# every registration it receives.
+start_dictapp() {
+  [ -n "$standin" ] || return 0
   ground_dictapp_offer "$standin" "$out/calls.txt" "$out/bus"
   (ground_dictapp_run "$standin" "$out/calls.txt" | sed -u 's/^/dictionary application: /') &
   dictapp=$!
-fi
+}
 
 export http_proxy=http://127.0.0.1:$port no_proxy= TMPDIR=$out/tmp
 args=(-http://127.0.0.1:$port/missing.zip "-$out/dicts/dict.zip" -12#345 -简明英汉词典 -1)
@@ -61,12 +63,14 @@ speak() {
 
 if [ -n "${DISPLAY:-}" ] && ! ground_windows; then
   speak "${DEMO_LANGUAGE:-zh}"
+  start_dictapp
   (ground_run "${args[@]}")
   exit 0
 fi
 
 ground_setup "$out" || { echo "no display" >&2; exit 1; }
 ground_temp "$out/tmp"
+start_dictapp
 window() { timeout 30 xdotool search --sync --onlyvisible --name "^$1\$" | head -1; }
 shot() {  # saves the window captioned $1, at its own size, as $out/$2.png
   local id
