@@ -49,7 +49,8 @@ protected:
         app = side.Run(options);
         ASSERT_TRUE(app);
     }
-    // The configuration object is there to be started by the bus.
+    // The configuration object is there to be started when asked for (the
+    // bus's activation, COM's local server).
     void OfferConfiguration() {
         ASSERT_TRUE(side.Offer({.config = true, .record = record}));
     }
@@ -142,8 +143,8 @@ TEST_F(Install, CaptureBoxIsDisabledWhenCaptureIsNotAllowed) {
 }
 
 TEST_F(Install, RunningApplicationWithoutItsObjectIsCreatedByActivation) {
-    // A process of the application's name that owns nothing, and the bus
-    // able to start the application's object.
+    // A process of the application's name that owns nothing, and the
+    // application's object there to be started when asked for.
     auto running = side.Run({.config = true, .bare = true, .comm = "vantel.exe"});
     ASSERT_TRUE(running);
     ASSERT_TRUE(side.Offer({.app = true, .record = record}));
