@@ -103,13 +103,15 @@ int main() {
     // Started by COM for a caller, it serves the class alone: an object of
     // its own in the running object table would keep it in use for ever.
     DictAppControl* app = options.app && !options.embedding ? new DictAppControl(log, options.silent) : nullptr;
-    bool served =
-        (!options.app || (SUCCEEDED(::CoRegisterClassObject(CLSID_DictAppControl, &appFactory, CLSCTX_LOCAL_SERVER,
-                                                            REGCLS_MULTIPLEUSE, &appClass)) &&
-                          (!app || SUCCEEDED(::RegisterActiveObject(app, CLSID_DictAppControl,
-                                                                    ACTIVEOBJECT_STRONG, &running))))) &&
-        (!options.config || SUCCEEDED(::CoRegisterClassObject(CLSID_DictConfig, &configFactory, CLSCTX_LOCAL_SERVER,
-                                                              REGCLS_MULTIPLEUSE, &configClass)));
+    bool served = true;
+    if (options.app)
+        served = SUCCEEDED(::CoRegisterClassObject(CLSID_DictAppControl, &appFactory, CLSCTX_LOCAL_SERVER,
+                                                   REGCLS_MULTIPLEUSE, &appClass));
+    if (served && app)
+        served = SUCCEEDED(::RegisterActiveObject(app, CLSID_DictAppControl, ACTIVEOBJECT_STRONG, &running));
+    if (served && options.config)
+        served = SUCCEEDED(::CoRegisterClassObject(CLSID_DictConfig, &configFactory, CLSCTX_LOCAL_SERVER,
+                                                   REGCLS_MULTIPLEUSE, &configClass));
     if (!served) {
         std::fputs("vantel.exe: the classes cannot be registered\n", stderr);
         return 1;

@@ -5,12 +5,12 @@
 
 #include <windows.h>
 #include <oleauto.h>
-#include <tlhelp32.h>
 
 #include <filesystem>
 #include <string>
 #include <thread>
 
+#include "install/MainAppProcess.h"
 #include "platform/TarnwickObjects.h"
 
 namespace fs = std::filesystem;
@@ -56,18 +56,6 @@ std::wstring Arguments(const StandInOptions& options) {
     if (options.silent) args += L" --silent";
     if (!options.record.empty() && !options.bare) args += L" --record " + Quoted(fs::path(options.record));
     return args;
-}
-
-bool AnyStandInRuns() {
-    HANDLE snapshot = ::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
-    if (snapshot == INVALID_HANDLE_VALUE) return false;
-    PROCESSENTRY32W entry{};
-    entry.dwSize = sizeof(entry);
-    bool found = false;
-    for (BOOL more = ::Process32FirstW(snapshot, &entry); more && !found; more = ::Process32NextW(snapshot, &entry))
-        found = _wcsicmp(entry.szExeFile, L"vantel.exe") == 0;
-    ::CloseHandle(snapshot);
-    return found;
 }
 
 // A stand-in process of the test's own: ended, and waited for, with this.
@@ -138,7 +126,7 @@ DictAppSide::~DictAppSide() {
     // A server COM started ends once its caller let go: the next test must
     // not find it running.
     for (auto until = std::chrono::steady_clock::now() + 10s;
-         AnyStandInRuns() && std::chrono::steady_clock::now() < until;)
+         IsMainAppRunning() && std::chrono::steady_clock::now() < until;)
         std::this_thread::sleep_for(100ms);
     std::error_code ec;
     fs::remove_all(m_pGround->folder, ec);
@@ -196,7 +184,7 @@ std::unique_ptr<StandInRun> DictAppSide::Run(StandInOptions options) {
 bool DictAppSide::WaitForConfiguration(bool served, std::chrono::milliseconds timeout) const {
     std::error_code ec;
     for (auto until = std::chrono::steady_clock::now() + timeout;; std::this_thread::sleep_for(50ms)) {
-        const bool runs = AnyStandInRuns();
+        const bool runs = IsMainAppRunning();
         const auto recorded = fs::file_size(fs::path(RecordFile()), ec);
         if (served ? runs || (!ec && recorded > 0) : !runs) return true;
         if (std::chrono::steady_clock::now() >= until) return false;
