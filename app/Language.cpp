@@ -65,7 +65,10 @@ bool GetConfigFilePath(CString& strPath) {
 
 int GetCodePageFromRegistry() {
     HKEY hKey = nullptr;
-    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_READ, &hKey) != ERROR_SUCCESS) return 0;
+    // The dictionary application is a 32-bit program: on a 64-bit Windows its
+    // key lies in the 32-bit view, whichever build reads it.
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, kInstallKey, 0, KEY_READ | KEY_WOW64_32KEY, &hKey) != ERROR_SUCCESS)
+        return 0;
     wchar_t szLanguage[MAX_PATH] = {};
     DWORD cbData = sizeof(szLanguage);
     const LONG result =

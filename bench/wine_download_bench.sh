@@ -40,7 +40,7 @@ program_run() {
   start=$(date +%s.%N)
   TMPDIR=${WINE_SERVER_TMPDIR:-/tmp} LANG=$ground_lang http_proxy=http://127.0.0.1:9 no_proxy=127.0.0.1 \
     /usr/bin/time -f '%U %S %M' -o "$stats" \
-    wine "$program" "-$url" "-$(ground_path "$work/dest/dict.zip")" -12#345 -bench -0 >/dev/null 2>&1 &
+    "$WINE" "$program" "-$url" "-$(ground_path "$work/dest/dict.zip")" -12#345 -bench -0 >/dev/null 2>&1 &
   local timer=$!
   until [ -f "$work/dest/dict.zip" ]; do
     kill -0 "$timer" 2>/dev/null || { echo "the program ended without the package" >&2; exit 1; }
@@ -59,7 +59,7 @@ curl_run() {
   local start end stats=$work/curl.time
   start=$(date +%s.%N)
   TMPDIR=${WINE_SERVER_TMPDIR:-/tmp} /usr/bin/time -f '%U %S %M' -o "$stats" \
-    wine "$curl_exe" -s -f --noproxy '*' -o "$(ground_path "$work/dest/curl.zip")" "$url" >/dev/null 2>&1
+    "$WINE" "$curl_exe" -s -f --noproxy '*' -o "$(ground_path "$work/dest/curl.zip")" "$url" >/dev/null 2>&1
   end=$(date +%s.%N)
   cmp -s "$work/www/packages/dict.zip" "$work/dest/curl.zip" || { echo "curl's package differs" >&2; exit 1; }
   read -r user sys peak < <(tail -n 1 "$stats")

@@ -68,7 +68,7 @@ LONG RegOpenKeyExW(HKEY hKey, LPCWSTR subKey, DWORD, REGSAM samDesired, HKEY* re
     if (!result) return ERROR_INVALID_PARAMETER;
     *result = nullptr;
     if (hKey != HKEY_LOCAL_MACHINE) return ERROR_INVALID_HANDLE;
-    if (samDesired & ~KEY_READ) return ERROR_ACCESS_DENIED;
+    if (samDesired & ~(KEY_READ | KEY_WOW64_32KEY | KEY_WOW64_64KEY)) return ERROR_ACCESS_DENIED;
     const std::string path = KeyFile(subKey);
     if (path.empty()) return ERROR_FILE_NOT_FOUND;
     const std::optional<std::string> content = ReadSettingsFile(path);

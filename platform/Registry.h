@@ -15,6 +15,9 @@ typedef uint32_t REGSAM;
 
 #define HKEY_LOCAL_MACHINE ((HKEY)(uintptr_t)0x80000002u)
 #define KEY_READ 0x20019u
+// A POSIX machine has one view of the registry: both are it.
+#define KEY_WOW64_64KEY 0x0100u
+#define KEY_WOW64_32KEY 0x0200u
 #define REG_SZ 1u
 
 #define ERROR_SUCCESS 0L
@@ -25,7 +28,7 @@ typedef uint32_t REGSAM;
 #define ERROR_MORE_DATA 234L
 
 // Opens a key of HKEY_LOCAL_MACHINE for reading (any access beyond KEY_READ
-// is denied: nothing here writes the registry).
+// and the choice of view is denied: nothing here writes the registry).
 LONG RegOpenKeyExW(HKEY hKey, LPCWSTR subKey, DWORD options, REGSAM samDesired, HKEY* result);
 // Copies the value's data into `data` when `*cbData` bytes hold it, else
 // ERROR_MORE_DATA; `*cbData` becomes the data's size either way.

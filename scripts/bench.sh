@@ -7,24 +7,26 @@
 # the offscreen platform and, where Xvfb is installed, on a virtual display.
 #   scripts/bench.sh --windows [package MiB] [pairs]
 # The Windows build's download benchmark runs the program under Wine against
-# curl.exe of the same libcurl (bench/wine_download_bench.sh).
+# curl.exe of the same libcurl (bench/wine_download_bench.sh): the 32-bit
+# build, or the 64-bit one on a host that runs no 32-bit code.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${1:-}" = --windows ]; then
   bash scripts/setup.sh --windows
-  bash scripts/build-curl-windows.sh build-windows
-  cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-  cmake --build build-windows -j "$(nproc)" --target DeRavizizivu
-  source scripts/wine-env.sh build-windows
+  read -r preset dir < <(bash scripts/windows-targets.sh | awk '$3 == "yes"' | head -1)
+  echo "measuring the $preset build ($dir/)"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$(nproc)" --target DeRavizizivu
+  source scripts/wine-env.sh "$dir"
   trap wine_env_stop EXIT
-  bash bench/wine_download_bench.sh build-windows "${2:-1024}" "${3:-7}"
+  bash bench/wine_download_bench.sh "$dir" "${2:-1024}" "${3:-7}"
   exit
 fi
 mib=${1:-1024}
 pairs=${2:-7}
 bash scripts/setup.sh
-cmake -S . -B build >/dev/null
-cmake --build build -j "$(nproc)" --target download_bench paint_bench start_bench start_program start_bare
+cmake --preset linux >/dev/null
+cmake --build --preset linux -j "$(nproc)" --target download_bench paint_bench start_bench start_program start_bare
 
 work=$(mktemp -d)
 trap 'kill "${package_server_pid:-0}" 2>/dev/null || true; rm -rf "$work"' EXIT

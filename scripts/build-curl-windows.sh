@@ -1,23 +1,25 @@
 #!/usr/bin/env bash
 # The Windows build's transfer library: libcurl and curl.exe cross-built for
-# 32-bit Windows from Debian's source package of curl, the release Debian
+# one Windows target from Debian's source package of curl, the release Debian
 # ships with its fixes. Schannel is the only TLS, HTTP and HTTPS the only
 # protocols, and no library of its own beyond Windows' system ones.
 #
-#   scripts/build-curl-windows.sh <build folder>
+#   scripts/build-curl-windows.sh <build folder> <tool chain file>
 #
 # installs into <build folder>/curl (lib/libcurl.a, include/curl, bin/curl.exe,
-# lib/cmake/CURL). A second run that finds it built does nothing.
+# lib/cmake/CURL). A second run that finds it built does nothing. Configuring
+# a Windows build runs it (CMakeLists.txt), so each build folder has the curl
+# of its own target.
 set -euo pipefail
-[ $# -eq 1 ] || { echo "usage: $0 <build folder>" >&2; exit 2; }
-repo=$(cd "$(dirname "$0")/.." && pwd)
+[ $# -eq 2 ] || { echo "usage: $0 <build folder> <tool chain file>" >&2; exit 2; }
 mkdir -p "$1"
 build=$(cd "$1" && pwd)
+toolchain=$(realpath "$2")
 prefix=$build/curl
 stamp=$prefix/built-from
 
 if [ -f "$stamp" ] && [ -f "$prefix/lib/libcurl.a" ]; then
-  echo "curl for Windows: $(cat "$stamp"), built already in $prefix"
+  echo "curl for Windows: $(cat "$stamp"), built already in $prefix" >&2
   exit 0
 fi
 
@@ -35,7 +37,7 @@ version=$(cd "$src" && dpkg-parsechangelog -S Version)
 # curl.exe are made exactly as the program is (static run time included).
 # No CA bundle path of the build machine: Schannel uses Windows' store.
 cmake -S "$src" -B "$work/build" -G "Unix Makefiles" \
-  -DCMAKE_TOOLCHAIN_FILE="$repo/cmake/mingw-i686.cmake" \
+  -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release \
   -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=ON -DBUILD_TESTING=OFF \
@@ -49,8 +51,9 @@ cmake -S "$src" -B "$work/build" -G "Unix Makefiles" \
   -DCURL_USE_LIBSSH2=OFF -DCURL_USE_LIBSSH=OFF -DCURL_USE_GSSAPI=OFF \
   -DCURL_DISABLE_LDAP=ON -DCURL_DISABLE_LDAPS=ON -DUSE_WIN32_LDAP=OFF \
   -DENABLE_UNIX_SOCKETS=OFF \
-  >"$work/configure.log"
-cmake --build "$work/build" -j "$(nproc)" >"$work/build.log"
+  >"$work/configure.log" 2>&1 || { tail -20 "$work/configure.log" >&2; exit 1; }
+# curl's own warnings stay in its log.
+cmake --build "$work/build" -j "$(nproc)" >"$work/build.log" 2>&1 || { tail -20 "$work/build.log" >&2; exit 1; }
 cmake --install "$work/build" >"$work/install.log"
 echo "$version" > "$stamp"
-echo "curl for Windows: $version, built in $prefix"
+echo "curl for Windows: $version, built in $prefix" >&2

@@ -1,23 +1,29 @@
 #!/usr/bin/env bash
 # Compiles every header of the platform layer, and of the system's folders,
-# for 32-bit Windows (MinGW, syntax only, the build's warnings as errors): each
-# one first in a file that then includes the Windows headers, so that it
+# for a Windows target (MinGW, syntax only, the build's warnings as errors):
+# each one first in a file that then includes the Windows headers, so that it
 # neither needs another header first nor clashes with what the system
-# declares. Every one must pass; libcurl's headers are the Windows build's
-# (build-windows/curl, from scripts/build-curl-windows.sh).
-#   scripts/check-windows-headers.sh [file ...]
+# declares. Every one must pass. The compiler, widl and libcurl's headers are
+# those of a configured Windows build (build-windows/ unless --build names
+# another).
+#   scripts/check-windows-headers.sh [--build <folder>] [file ...]
 # WINDOWS_CXXFLAGS adds flags.
 # A and W calls are named explicitly throughout, so UNICODE stays undefined.
 set -uo pipefail
 cd "$(dirname "$0")/.." || exit 1
-cxx=${CXX_WINDOWS:-i686-w64-mingw32-g++-posix}
+build=build-windows
+if [ "${1:-}" = --build ]; then build=$2; shift 2; fi
+setting() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt" 2>/dev/null; }
+cxx=$(setting CMAKE_CXX_COMPILER)
+widl=$(setting WIDL_EXECUTABLE)
+[ -n "$cxx" ] && [ -n "$widl" ] || { echo "no configured Windows build in $build" >&2; exit 1; }
 flags=(-std=c++20 -fsyntax-only -D_WIN32_WINNT=0x0601 -I. -x c++
        -Wall -Wextra -Wpedantic -Wshadow -Wno-missing-field-initializers -Werror)
-[ ! -d build-windows/curl/include ] || flags+=(-Ibuild-windows/curl/include -DCURL_STATICLIB)
+[ ! -d "$build/curl/include" ] || flags+=(-I"$build/curl/include" -DCURL_STATICLIB)
 # The dictionary application's interfaces are the header widl makes from the IDL.
 idl_out=$(mktemp -d)
 trap 'rm -rf "$idl_out"' EXIT
-i686-w64-mingw32-widl -I/usr/include/wine/wine/windows -h -H "$idl_out/Tarnwick.h" idl/Tarnwick.idl || exit 1
+"$widl" -I/usr/include/wine/wine/windows -h -H "$idl_out/Tarnwick.h" idl/Tarnwick.idl || exit 1
 flags+=(-I"$idl_out")
 read -ra extra <<<"${WINDOWS_CXXFLAGS:-}"
 flags+=("${extra[@]}")

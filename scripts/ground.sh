@@ -2,7 +2,8 @@
 # set: what differs between the program's two grounds. A program whose name
 # ends in .exe is the 32-bit Windows build; it runs under Wine, in the prefix
 # and on the display that scripts/wine-env.sh set up (made here when no
-# prefix is exported yet, and ended again with ground_stop).
+# prefix is exported yet, and ended again with ground_stop), with the build's
+# own loader ($WINE).
 #
 #   ground_windows                    true for the Windows build
 #   ground_setup <folder>             the display and, on Windows, the prefix
@@ -24,7 +25,9 @@
 #   ground_language <conf> <key>      the dictionary application's settings
 #                                     ("-": none): the configuration file's
 #                                     text (printf format), the installation's
-#                                     InstallLanguage value
+#                                     InstallLanguage value (on Windows in the
+#                                     registry's 32-bit view; "view64:..." in
+#                                     the 64-bit one alone)
 #
 # On Windows the program's texts reach it in the ANSI code page that
 # $ground_lang gives Wine (zh_CN.GBK: 936, by default; en_US.ISO-8859-1: 1252),
@@ -78,7 +81,7 @@ ground_focus() {
 }
 
 # A Wine command of the prefix's own server (see scripts/wine-env.sh).
-ground_wine() { TMPDIR=${WINE_SERVER_TMPDIR:-/tmp} wine "$@"; }
+ground_wine() { TMPDIR=${WINE_SERVER_TMPDIR:-/tmp} "${WINE:-wine}" "$@"; }
 
 # The Windows path of a file of this machine: drive Z: is its root.
 ground_path() { local p="Z:$1"; echo "${p//\//\\}"; }
@@ -106,7 +109,7 @@ ground_dictapp_run() {
   local standin=$1 record=$2
   ground_windows || exec "$standin" --serve app --record "$record"
   ground_dictapp_offer "$standin" "$record" "" || return 1
-  exec env TMPDIR="${WINE_SERVER_TMPDIR:-/tmp}" wine "$standin" --serve app --record "$(ground_path "$record")"
+  exec env TMPDIR="${WINE_SERVER_TMPDIR:-/tmp}" "${WINE:-wine}" "$standin" --serve app --record "$(ground_path "$record")"
 }
 
 ground_run() {
@@ -117,7 +120,7 @@ ground_run() {
     [[ $arg == -/* ]] && arg="-$(ground_path "${arg#-}")"
     args+=("$(printf '%s' "$arg" | iconv -f UTF-8 -t "$charset//TRANSLIT")")
   done
-  exec env -u LC_ALL LANG="$ground_lang" TMPDIR="${WINE_SERVER_TMPDIR:-/tmp}" wine "$program" "${args[@]}"
+  exec env -u LC_ALL LANG="$ground_lang" TMPDIR="${WINE_SERVER_TMPDIR:-/tmp}" "${WINE:-wine}" "$program" "${args[@]}"
 }
 
 ground_temp() {
@@ -139,8 +142,14 @@ ground_language() {
   if ground_windows; then
     config_dir=$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/brindlecor/Tarnwick/config
     rm -rf "$config_dir"
-    ground_wine reg delete "$regkey" /f >/dev/null 2>&1 || true
-    [ "$key" = - ] || ground_wine reg add "$regkey" /v "${key%%=*}" /t REG_SZ /d "${key#*=}" /f >/dev/null 2>&1
+    # The dictionary application is a 32-bit program: its key lies in the
+    # registry's 32-bit view. "view64:" puts a key in the 64-bit view alone,
+    # which only a win64 prefix has.
+    local view=/reg:32
+    [[ $key != view64:* ]] || { view=/reg:64; key=${key#view64:}; }
+    ground_wine reg delete "$regkey" /f /reg:32 >/dev/null 2>&1 || true
+    ground_wine reg delete "$regkey" /f /reg:64 >/dev/null 2>&1 || true
+    [ "$key" = - ] || ground_wine reg add "$regkey" /v "${key%%=*}" /t REG_SZ /d "${key#*=}" /f $view >/dev/null 2>&1
   else
     config_dir=$XDG_CONFIG_HOME/brindlecor/Tarnwick/config
     local keyfile=$XDG_CONFIG_DIRS/registry/HKEY_LOCAL_MACHINE/SOFTWARE/Brindlecor/Tarnwick09PRO

@@ -7,17 +7,20 @@
 #   scripts/package.sh --windows  the Windows installer package (MSI) in
 #                                 build-windows/package/windows/: the program and
 #                                 its English resource library, under Program Files
+#                                 (the 64-bit build's in build-windows-x64/ on a
+#                                 host that runs no 32-bit code)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${1:-}" = --windows ]; then
   bash scripts/setup.sh --windows
-  bash scripts/build-curl-windows.sh build-windows
-  cmake -S . -B build-windows -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-i686.cmake >/dev/null
-  cmake --build build-windows -j "$(nproc)" --target msi
-  ls build-windows/package/windows/*.msi
+  read -r preset dir < <(bash scripts/windows-targets.sh | awk '$3 == "yes"' | head -1)
+  echo "packaging the $preset build ($dir/)"
+  cmake --preset "$preset" >/dev/null
+  cmake --build --preset "$preset" -j "$(nproc)" --target msi
+  ls "$dir"/package/windows/*.msi
   exit
 fi
 bash scripts/setup.sh
-cmake -S . -B build-package -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX=/usr -DBUILD_TESTING=OFF >/dev/null
-cmake --build build-package -j "$(nproc)"
+cmake --preset package >/dev/null
+cmake --build --preset package -j "$(nproc)"
 (cd build-package && cpack -G DEB)

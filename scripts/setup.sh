@@ -2,8 +2,9 @@
 # Installs every Debian package that the build, the program, the tests and the
 # demo need. Safe to run again: apt-get skips what is already there.
 #   scripts/setup.sh            the Linux build
-#   scripts/setup.sh --windows  the Linux build and the 32-bit Windows one:
-#                               the cross compilers, Wine, and curl's sources
+#   scripts/setup.sh --windows  the Linux build and the Windows ones: the
+#                               cross compilers, Wine (the 32-bit Wine where
+#                               the host runs 32-bit code), and curl's sources
 set -euo pipefail
 
 windows=0
@@ -22,13 +23,14 @@ packages=(
   locales
 )
 if [ $windows = 1 ]; then
-  # The 32-bit program runs under the 32-bit Wine; widl (mingw-w64-tools)
-  # and Wine's IDL files (libwine-dev) make the COM header and type library;
-  # dpkg-dev unpacks curl's source package, built for Windows from it;
-  # wixl builds the installer package; time and bc measure the benchmark.
+  # Both Windows targets' cross compilers; widl (mingw-w64-tools) and Wine's
+  # IDL files (libwine-dev) make the COM header and type library; dpkg-dev
+  # unpacks curl's source package, built for Windows from it; wixl builds the
+  # installer package; time and bc measure the benchmark. The 64-bit Wine
+  # here, the 32-bit one below where the host runs it.
   packages+=(
-    g++-mingw-w64-i686-posix mingw-w64-tools libwine-dev
-    wine wine64 wine32:i386
+    binutils g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev
+    wine wine64
     msitools wixl
     dpkg-dev time bc
   )
@@ -40,20 +42,25 @@ export DEBIAN_FRONTEND=noninteractive
 updated=0
 update() { [ $updated = 1 ] || $SUDO apt-get update -qq; updated=1; }
 
-if [ $windows = 1 ]; then
-  if ! dpkg --print-foreign-architectures | grep -qx i386; then
-    $SUDO dpkg --add-architecture i386
-    update
-  fi
-fi
-
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
+install() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return
   update
   $SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+}
+install "${packages[@]}"
+
+# The 32-bit Wine runs the product's build; a host that runs no 32-bit code
+# cannot even finish installing it (its packages' triggers are such code).
+if [ $windows = 1 ] && bash "$(dirname "$0")/windows-targets.sh" 2>/dev/null | grep -qx "windows-x86 build-windows yes"; then
+  if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    $SUDO dpkg --add-architecture i386
+    updated=0
+  fi
+  install wine32:i386
 fi
 
 # curl's source package: the Windows build's transfer library is built from

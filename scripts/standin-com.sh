@@ -25,7 +25,7 @@ standin_com_import() {
   local reg
   reg=$(mktemp --suffix=.reg)
   { printf 'REGEDIT4\n\n'; cat; } >"$reg"
-  TMPDIR=${WINE_SERVER_TMPDIR:-/tmp} wine regedit /S "$(standin_com_path "$reg" | sed 's/\\\\/\\/g')" \
+  TMPDIR=${WINE_SERVER_TMPDIR:-/tmp} "${WINE:-wine}" regedit /S "$(standin_com_path "$reg" | sed 's/\\\\/\\/g')" \
     </dev/null >/dev/null 2>&1
   local status=$?
   rm -f "$reg"

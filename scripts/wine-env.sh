@@ -1,22 +1,33 @@
-# Sourced by the Windows test runs: the 32-bit Windows programs run under
+# Sourced by the Windows test runs: a Windows build's programs run under
 # Wine, on a virtual display, in a Wine prefix of the build folder's own
-# (never the user's ~/.wine).
+# (never the user's ~/.wine), of the build's own kind.
 #
 #   source scripts/wine-env.sh <build folder> [--fresh]
-#   ...  wine program.exe, ctest ...
+#   ...  "$WINE" program.exe, ctest ...
 #   wine_env_stop
 #
-# Makes <build folder>/wine (win32) when it is missing, or always with
-# --fresh, and uses it otherwise; exports DISPLAY, WINEARCH, WINEPREFIX,
-# WINEDEBUG and WINEDLLOVERRIDES; keeps one wineserver running until
-# wine_env_stop, so that a program's end does not wait for the server to leave.
+# Makes <build folder>/wine when it is missing, or always with --fresh, and
+# uses it otherwise: win32 for the 32-bit build, win64 for the 64-bit one, as
+# the build's cache says (cmake/mingw.cmake). Exports WINE (the loader of the
+# build's programs), DISPLAY, WINEARCH, WINEPREFIX, WINEDEBUG and
+# WINEDLLOVERRIDES; keeps one wineserver running until wine_env_stop, so that
+# a program's end does not wait for the server to leave.
 source "$(dirname "${BASH_SOURCE[0]}")/virtual_display.sh"
+
+# A setting of the build's cache, or $2 when it has none.
+wine_env_setting() {
+  local value
+  value=$(sed -n "s/^$1:[A-Z]*=//p" "$dir/CMakeCache.txt" 2>/dev/null)
+  echo "${value:-$2}"
+}
 
 wine_env_start() {
   local dir
   mkdir -p "$1"
   dir=$(cd "$1" && pwd)
-  export WINEARCH=win32 WINEPREFIX=$dir/wine WINEDEBUG=-all
+  WINEARCH=$(wine_env_setting DERAVIZIZIVU_WINEARCH win32)
+  WINE=$(wine_env_setting DERAVIZIZIVU_WINELOADER wine)
+  export WINE WINEARCH WINEPREFIX=$dir/wine WINEDEBUG=-all
   # A Wine program finds the prefix's server in a folder below $TMPDIR: one
   # started with another TMPDIR would start a second server, with the
   # registry as last saved. Programs run with this one (ground_run).
@@ -34,7 +45,7 @@ wine_env_start() {
   wineserver -p </dev/null >/dev/null 2>&1 || { echo "wineserver did not start" >&2; return 1; }
   # A prefix is complete once its registry was saved, when a server left.
   if [ ! -f "$WINEPREFIX/system.reg" ]; then
-    wineboot -i </dev/null >/dev/null 2>&1 || { echo "no Wine prefix in $WINEPREFIX" >&2; return 1; }
+    "$WINE" wineboot -i </dev/null >/dev/null 2>&1 || { echo "no Wine prefix in $WINEPREFIX" >&2; return 1; }
     wine_env_link_fonts
     # A prefix just made runs two service managers, which lock each other
     # out of the service database: COM's RPC service then never starts, and
@@ -47,7 +58,7 @@ wine_env_start() {
   # The prefix's services start with its first program otherwise, and keep
   # that program's output open: a test listing read through a pipe (ctest's
   # discovery) would never end.
-  wineboot </dev/null >/dev/null 2>&1 || { echo "the Wine prefix did not start" >&2; return 1; }
+  "$WINE" wineboot </dev/null >/dev/null 2>&1 || { echo "the Wine prefix did not start" >&2; return 1; }
 }
 
 # Windows in any language draws Chinese text in its dialog fonts through the
@@ -56,7 +67,7 @@ wine_env_start() {
 wine_env_link_fonts() {
   local key='HKLM\Software\Microsoft\Windows NT\CurrentVersion\FontLink\SystemLink' font
   for font in Tahoma "MS Shell Dlg" "MS Shell Dlg 2" "Microsoft Sans Serif"; do
-    wine reg add "$key" /v "$font" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1
+    "$WINE" reg add "$key" /v "$font" /t REG_MULTI_SZ /d 'wqy-microhei.ttc,WenQuanYi Micro Hei' /f </dev/null >/dev/null 2>&1
   done
 }
 

@@ -22,6 +22,11 @@ check_language() {
   local n=$1 conf=$2 key=$3 library=$4 language=$5 beside=$program name
   # Windows' registry holds no named pipe: there the row has no key.
   ground_windows && [ "$key" = pipe ] && key=-
+  # Only a 64-bit Windows has a second view of the registry.
+  if [[ $key == view64:* ]] && ! { ground_windows && [ "${WINEARCH:-}" = win64 ]; }; then
+    echo "row $n: no 64-bit view of the registry here"
+    return
+  fi
   ground_language "$conf" "$key"
   [ "$library" = beside ] || program=$work/alone/$(basename "$beside")
   local captions='^(词典下载|错误)$'
@@ -175,7 +180,9 @@ AddDictUsage 1 12#345 VuVadoZuv.UrEzarEziVevodo -1" ] || fail "the configuration
     # The Windows installer package ($DERAVIZIZIVU_MSI): installed without a
     # question, its program run once from where it was installed, then removed.
     ground_windows || fail "the installer package is the Windows build's"
-    installed=$WINEPREFIX/drive_c/Program\ Files/Brindlecor/DeRavizizivu
+    # Each build's package installs into the Program Files of its own kind:
+    # in the 64-bit prefix the 64-bit one, not "Program Files (x86)".
+    installed="$WINEPREFIX/drive_c/Program Files/Brindlecor/DeRavizizivu"
     ground_wine msiexec /i "$(ground_path "$DERAVIZIZIVU_MSI")" /qn || fail "msiexec /i failed"
     [ -f "$installed/DeRavizizivu.exe" ] && [ -f "$installed/ViZadiveduri_ZuRod.dll" ] || fail "nothing installed"
     [ -f "$installed/Tarnwick.idl" ] && [ -f "$installed/Tarnwick.tlb" ] || fail "no interfaces for integrators"
@@ -197,7 +204,7 @@ AddDictUsage 1 12#345 VuVadoZuv.UrEzarEziVevodo -1" ] || fail "the configuration
     # none), the installation's registry key ("-": none; "pipe": a named pipe,
     # which would hold up a start that read it), whether the English library
     # lies beside the program, and the language of every window.
-    mkdir -p "$work/alone" "$work"/row{1..11}
+    mkdir -p "$work/alone" "$work"/row{1..12}
     cp "$program" "$work/alone/"
     n=0
     while IFS='|' read -r conf key library language; do
@@ -212,6 +219,7 @@ AddDictUsage 1 12#345 VuVadoZuv.UrEzarEziVevodo -1" ] || fail "the configuration
 -|InstallLanguage=1033|beside|en
 -|InstallLanguage=2052|beside|zh
 -|InstallLanguage=1041|beside|zh
+-|view64:InstallLanguage=1033|beside|zh
 -|-|beside|zh
 [language]\ncodepage=1252|-|none|zh
 -|InstallLanguage=1033|none|zh

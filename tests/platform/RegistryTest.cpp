@@ -140,6 +140,7 @@ TEST(RegistryKey, OpensForReadingOnlyAndOnlyBelowTheMachineRoot) {
         LONG result;
     } cases[] = {
         {HKEY_LOCAL_MACHINE, KEY_READ, ERROR_SUCCESS},
+        {HKEY_LOCAL_MACHINE, KEY_READ | KEY_WOW64_32KEY, ERROR_SUCCESS},
         {HKEY_LOCAL_MACHINE, KEY_READ | kSetValue, ERROR_ACCESS_DENIED},
         {kCurrentUser, KEY_READ, ERROR_INVALID_HANDLE},
     };
