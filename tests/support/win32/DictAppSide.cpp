@@ -28,20 +28,60 @@ fs::path BuildFile(const wchar_t* relative) {
     return fs::path(self).parent_path().parent_path() / relative;
 }
 
-std::wstring ClassKey(const CLSID& clsid) {
-    wchar_t text[40];
-    ::StringFromGUID2(clsid, text, 40);
-    return std::wstring(L"CLSID\\") + text;
+// The build's own stand-in, or the one DERAVIZIZIVU_STANDIN names: the other
+// target's, so that the calls cross from one bitness to the other as they
+// do between the 64-bit program and the 32-bit application.
+fs::path OtherStandIn() {
+    wchar_t other[MAX_PATH];
+    const DWORD length = ::GetEnvironmentVariableW(L"DERAVIZIZIVU_STANDIN", other, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? fs::path(other) : fs::path();
 }
 
-bool SetDefault(const std::wstring& key, const std::wstring& value) {
+std::wstring GuidKey(const wchar_t* kind, const GUID& guid) {
+    wchar_t text[40];
+    ::StringFromGUID2(guid, text, 40);
+    return std::wstring(kind) + L"\\" + text;
+}
+
+std::wstring ClassKey(const CLSID& clsid) {
+    return GuidKey(L"CLSID", clsid);
+}
+
+// A value of a key of the classes, in the registry's view `view` (0: the
+// caller's own); `name` null for the key's default value.
+bool SetValue(const std::wstring& key, const std::wstring& value, REGSAM view = 0, const wchar_t* name = nullptr) {
     HKEY hKey = nullptr;
-    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE, nullptr, &hKey, nullptr))
+    if (::RegCreateKeyExW(HKEY_CLASSES_ROOT, key.c_str(), 0, nullptr, 0, KEY_WRITE | view, nullptr, &hKey, nullptr))
         return false;
-    LONG status = ::RegSetValueExW(hKey, nullptr, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+    LONG status = ::RegSetValueExW(hKey, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                                    static_cast<DWORD>((value.size() + 1) * sizeof(wchar_t)));
     ::RegCloseKey(hKey);
     return status == ERROR_SUCCESS;
+}
+
+void DeleteTree(const std::wstring& key, REGSAM view) {
+    HKEY hClasses = nullptr;
+    if (::RegOpenKeyExW(HKEY_CLASSES_ROOT, nullptr, 0, KEY_ALL_ACCESS | view, &hClasses)) return;
+    ::RegDeleteTreeW(hClasses, key.c_str());
+    ::RegDeleteKeyExW(hClasses, key.c_str(), view, 0);
+    ::RegCloseKey(hClasses);
+}
+
+// What the other target's installer writes for its type library in its own
+// view (RegisterTypeLib there): the library, and each interface marshalled
+// by the type library's marshaler.
+bool RegisterOtherTypeLib(const fs::path& tlb, REGSAM view) {
+    const wchar_t* kMarshaler = L"{00020424-0000-0000-C000-000000000046}";
+    const std::wstring lib = GuidKey(L"TypeLib", LIBID_TarnwickDict);
+    wchar_t libid[40];
+    ::StringFromGUID2(LIBID_TarnwickDict, libid, 40);
+    bool ok = SetValue(lib + L"\\1.0\\0\\win32", tlb.wstring(), view) && SetValue(lib + L"\\1.0\\FLAGS", L"0", view);
+    for (const IID* iid : {&IID_IDictAppControl, &IID_IDictConfig}) {
+        const std::wstring key = GuidKey(L"Interface", *iid);
+        ok = ok && SetValue(key + L"\\ProxyStubClsid32", kMarshaler, view) && SetValue(key + L"\\TypeLib", libid, view) &&
+             SetValue(key + L"\\TypeLib", L"1.0", view, L"Version");
+    }
+    return ok;
 }
 
 std::wstring Quoted(const fs::path& path) {
@@ -97,7 +137,11 @@ bool WaitForServing(HANDLE output, HANDLE process) {
 
 struct DictAppSide::Ground {
     fs::path folder;
-    fs::path server = BuildFile(L"standin\\vantel.exe");
+    fs::path other = OtherStandIn();
+    fs::path server = other.empty() ? BuildFile(L"standin\\vantel.exe") : other;
+    // The other target's stand-in is the 32-bit application to this 64-bit
+    // test: what it registers lies in the registry's 32-bit view.
+    REGSAM view = other.empty() ? 0 : KEY_WOW64_32KEY;
     bool typeLib = false;
     int runs = 0;
 };
@@ -115,14 +159,20 @@ DictAppSide::DictAppSide() : m_pGround(std::make_unique<Ground>()) {
         lib->Release();
         m_pGround->typeLib = true;
     }
+    // Beside the other stand-in: <build>/standin/vantel.exe, <build>/idl/Tarnwick.tlb.
+    if (m_pGround->view)
+        m_pGround->typeLib = m_pGround->typeLib &&
+            RegisterOtherTypeLib(m_pGround->other.parent_path().parent_path() / L"idl" / L"Tarnwick.tlb", m_pGround->view);
 }
 
 DictAppSide::~DictAppSide() {
-    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, ClassKey(CLSID_DictAppControl).c_str());
-    ::RegDeleteTreeW(HKEY_CLASSES_ROOT, ClassKey(CLSID_DictConfig).c_str());
-    ::RegDeleteKeyW(HKEY_CLASSES_ROOT, ClassKey(CLSID_DictAppControl).c_str());
-    ::RegDeleteKeyW(HKEY_CLASSES_ROOT, ClassKey(CLSID_DictConfig).c_str());
-    if (m_pGround->typeLib) ::UnRegisterTypeLib(LIBID_TarnwickDict, 1, 0, LOCALE_NEUTRAL, SYS_WIN32);
+    for (const CLSID* clsid : {&CLSID_DictAppControl, &CLSID_DictConfig}) DeleteTree(ClassKey(*clsid), m_pGround->view);
+    if (m_pGround->typeLib)
+        ::UnRegisterTypeLib(LIBID_TarnwickDict, 1, 0, LOCALE_NEUTRAL, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+    if (m_pGround->view) {
+        DeleteTree(GuidKey(L"TypeLib", LIBID_TarnwickDict), m_pGround->view);
+        for (const IID* iid : {&IID_IDictAppControl, &IID_IDictConfig}) DeleteTree(GuidKey(L"Interface", *iid), m_pGround->view);
+    }
     // A server COM started ends once its caller let go: the next test must
     // not find it running.
     for (auto until = std::chrono::steady_clock::now() + 10s;
@@ -144,7 +194,7 @@ std::string DictAppSide::RecordFile() const {
 bool DictAppSide::Offer(StandInOptions options) {
     if (options.record.empty()) options.record = RecordFile();
     const CLSID& clsid = options.app ? CLSID_DictAppControl : CLSID_DictConfig;
-    return SetDefault(ClassKey(clsid) + L"\\LocalServer32", Quoted(m_pGround->server) + Arguments(options));
+    return SetValue(ClassKey(clsid) + L"\\LocalServer32", Quoted(m_pGround->server) + Arguments(options), m_pGround->view);
 }
 
 std::unique_ptr<StandInRun> DictAppSide::Run(StandInOptions options) {
