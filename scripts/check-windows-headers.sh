@@ -14,9 +14,10 @@ cd "$(dirname "$0")/.." || exit 1
 build=build-windows
 if [ "${1:-}" = --build ]; then build=$2; shift 2; fi
 setting() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt" 2>/dev/null; }
-cxx=$(setting CMAKE_CXX_COMPILER)
+# The build's widl is its triplet's (cmake/mingw.cmake), and so is the compiler.
 widl=$(setting WIDL_EXECUTABLE)
-[ -n "$cxx" ] && [ -n "$widl" ] || { echo "no configured Windows build in $build" >&2; exit 1; }
+[ -n "$widl" ] || { echo "no configured Windows build in $build" >&2; exit 1; }
+cxx=${widl%-widl}-g++-posix
 flags=(-std=c++20 -fsyntax-only -D_WIN32_WINNT=0x0601 -I. -x c++
        -Wall -Wextra -Wpedantic -Wshadow -Wno-missing-field-initializers -Werror)
 [ ! -d "$build/curl/include" ] || flags+=(-I"$build/curl/include" -DCURL_STATICLIB)
