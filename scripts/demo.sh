@@ -30,6 +30,7 @@ source scripts/private_bus.sh
 start_package_server "$out" "$port" 8 1m
 ground_pids=()
 cleanup() {
+  ground_dictapp_stop
   kill "${app:-}" "${dictapp:-}" "${private_bus_pid:-}" "${package_server_pid:-}" 2>/dev/null || true
   ground_stop
 }

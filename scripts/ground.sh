@@ -22,6 +22,8 @@
 #   ground_dictapp_run <stand-in> <record>
 #                                     the dictionary application running, in
 #                                     place of the calling shell (run with &)
+#   ground_dictapp_stop               the stand-ins asked to end (on Windows;
+#                                     before the run kills what it started)
 #   ground_language <conf> <key>      the dictionary application's settings
 #                                     ("-": none): the configuration file's
 #                                     text (printf format), the installation's
@@ -53,6 +55,12 @@ ground_setup() {
   fi
   ground_pids=()
   ground_language - -
+}
+
+# The Windows stand-ins asked to end, before anything is killed: each
+# withdraws its objects from COM (one killed leaves them behind in Wine).
+ground_dictapp_stop() {
+  [ -z "$ground_dictapp_registered" ] || ground_wine "$ground_dictapp_registered" --stop >/dev/null 2>&1 || true
 }
 
 ground_stop() {
@@ -93,7 +101,7 @@ ground_dictapp_offer() {
     source "$(dirname "${BASH_SOURCE[0]}")/standin-com.sh"
     [ -n "$ground_dictapp_registered" ] && return 0
     standin_com_register "$standin" "$(dirname "$standin")/../idl/Tarnwick.tlb" --record "$record" || return 1
-    ground_dictapp_registered=1
+    ground_dictapp_registered=$standin
     return 0
   fi
   source "$(dirname "${BASH_SOURCE[0]}")/private_bus.sh"

@@ -5,6 +5,7 @@
 //
 //   vantel.exe --serve app|config [--serve ...] [--record FILE] [--silent]
 //   vantel.exe --bare
+//   vantel.exe --stop
 //
 // --serve app      the running application: its object in the running
 //                  object table, and its class for whoever creates one
@@ -12,6 +13,10 @@
 // --record FILE    appends each call to FILE as well as printing it
 // --silent         takes calls but never answers them
 // --bare           serves nothing: a process of the application's name alone
+// --stop           asks every other vantel.exe to end, and waits up to 5 s:
+//                  each withdraws what it serves from COM first (one killed
+//                  leaves its running object behind in Wine, for the next
+//                  caller to meet)
 // -Embedding       COM started it for a caller (COM adds it): it serves the
 //                  classes alone, and ends once nothing of it is in use, or
 //                  when nobody came within 30 s
@@ -23,9 +28,13 @@
 #include <objbase.h>
 #include <oleauto.h>
 #include <shellapi.h>
+#include <tlhelp32.h>
 
 #include <cstdio>
 #include <string>
+#include <vector>
+
+#include "platform/Files.h"
 
 #include "DictObjects.h"
 
@@ -37,6 +46,7 @@ struct Options {
     bool silent = false;
     bool embedding = false;
     bool bare = false;
+    bool stop = false;
     std::string record;
 };
 
@@ -63,6 +73,8 @@ bool ParseOptions(Options& options) {
             options.record = Narrow(argv[++i]);
         } else if (arg == L"--bare") {
             options.bare = true;
+        } else if (arg == L"--stop") {
+            options.stop = true;
         } else if (arg == L"--silent") {
             options.silent = true;
         } else if (arg == L"-Embedding" || arg == L"/Embedding") {
@@ -72,7 +84,7 @@ bool ParseOptions(Options& options) {
         }
     }
     ::LocalFree(argv);
-    return ok && (options.app || options.config || options.bare);
+    return ok && (options.app || options.config || options.bare || options.stop);
 }
 
 // COM started this server for a caller: it ends once its objects are gone.
@@ -82,14 +94,39 @@ void CALLBACK CheckInUse(HWND, UINT, UINT_PTR, DWORD) {
     if (unused) ::PostQuitMessage(0);
 }
 
+// Each thread of the other stand-ins is told to quit; the main one's
+// message loop ends on it.
+int StopOthers() {
+    CHandle snapshot(::CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS | TH32CS_SNAPTHREAD, 0));
+    if (snapshot == INVALID_HANDLE_VALUE) return 1;
+    std::vector<DWORD> others;
+    PROCESSENTRY32W process{};
+    process.dwSize = sizeof process;
+    for (BOOL more = ::Process32FirstW(snapshot, &process); more; more = ::Process32NextW(snapshot, &process))
+        if (::lstrcmpiW(process.szExeFile, L"vantel.exe") == 0 && process.th32ProcessID != ::GetCurrentProcessId())
+            others.push_back(process.th32ProcessID);
+    THREADENTRY32 thread{};
+    thread.dwSize = sizeof thread;
+    for (BOOL more = ::Thread32First(snapshot, &thread); more; more = ::Thread32Next(snapshot, &thread))
+        for (DWORD pid : others)
+            if (thread.th32OwnerProcessID == pid) ::PostThreadMessageW(thread.th32ThreadID, WM_QUIT, 0, 0);
+    bool ended = true;
+    for (DWORD pid : others) {
+        CHandle other(::OpenProcess(SYNCHRONIZE, FALSE, pid));
+        if (other) ended = ::WaitForSingleObject(other, 5000) == WAIT_OBJECT_0 && ended;
+    }
+    return ended ? 0 : 1;
+}
+
 }  // namespace
 
 int main() {
     Options options;
     if (!ParseOptions(options)) {
-        std::fputs("vantel.exe: --serve app, --serve config or --bare is needed\n", stderr);
+        std::fputs("vantel.exe: --serve app, --serve config, --bare or --stop is needed\n", stderr);
         return 2;
     }
+    if (options.stop) return StopOthers();
     CallLog log(options.record);
     if (!log.IsOpen()) {
         std::fputs("vantel.exe: the record file cannot be opened\n", stderr);

@@ -7,6 +7,7 @@ sessions=()  # process groups of their own (setsid), ended whole
 mounts=()    # undone in reverse order before the folder goes
 cleanup() {
   local p i
+  ground_dictapp_stop
   for p in "${sessions[@]}"; do kill -- "-$p" 2>/dev/null || true; done
   # A stopped process (a bus a case stopped) takes its signal once woken.
   for p in "${pids[@]}"; do kill "$p" 2>/dev/null && kill -CONT "$p" 2>/dev/null || true; done
