@@ -13,7 +13,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 if [ "${1:-}" = --windows ]; then
   bash scripts/setup.sh --windows
-  read -r preset dir < <(bash scripts/windows-targets.sh | awk '$3 == "yes"' | head -1)
+  read -r preset dir _ < <(bash scripts/windows-targets.sh | awk '$3 == "yes"' | head -1)
   echo "packaging the $preset build ($dir/)"
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$(nproc)" --target msi
