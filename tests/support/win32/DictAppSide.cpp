@@ -153,9 +153,11 @@ DictAppSide::DictAppSide() : m_pGround(std::make_unique<Ground>()) {
     std::error_code ec;
     m_pGround->folder = fs::temp_directory_path(ec) / name;
     fs::create_directories(m_pGround->folder, ec);
+    // The other target's stand-in has its own type library registered in its
+    // own view alone, as its installer would: this side registers nothing.
     ITypeLib* lib = nullptr;
     const std::wstring tlb = BuildFile(L"idl\\Tarnwick.tlb").wstring();
-    if (SUCCEEDED(::LoadTypeLibEx(tlb.c_str(), REGKIND_REGISTER, &lib))) {
+    if (SUCCEEDED(::LoadTypeLibEx(tlb.c_str(), m_pGround->view ? REGKIND_NONE : REGKIND_REGISTER, &lib))) {
         lib->Release();
         m_pGround->typeLib = true;
     }
@@ -167,7 +169,7 @@ DictAppSide::DictAppSide() : m_pGround(std::make_unique<Ground>()) {
 
 DictAppSide::~DictAppSide() {
     for (const CLSID* clsid : {&CLSID_DictAppControl, &CLSID_DictConfig}) DeleteTree(ClassKey(*clsid), m_pGround->view);
-    if (m_pGround->typeLib)
+    if (m_pGround->typeLib && !m_pGround->view)
         ::UnRegisterTypeLib(LIBID_TarnwickDict, 1, 0, LOCALE_NEUTRAL, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
     if (m_pGround->view) {
         DeleteTree(GuidKey(L"TypeLib", LIBID_TarnwickDict), m_pGround->view);
