@@ -37,7 +37,7 @@
 ground_lang=${ground_lang:-zh_CN.GBK}
 ground_started_wine=
 ground_temp_set=
-ground_dictapp_registered=
+ground_dictapp_server=  # the Windows stand-in whose classes are registered
 
 ground_windows() { [[ $program == *.exe ]]; }
 
@@ -60,7 +60,7 @@ ground_setup() {
 # The Windows stand-ins asked to end, before anything is killed: each
 # withdraws its objects from COM (one killed leaves them behind in Wine).
 ground_dictapp_stop() {
-  [ -z "$ground_dictapp_registered" ] || ground_wine "$ground_dictapp_registered" --stop >/dev/null 2>&1 || true
+  [ -z "$ground_dictapp_server" ] || ground_wine "$ground_dictapp_server" --stop >/dev/null 2>&1 || true
 }
 
 ground_stop() {
@@ -74,7 +74,7 @@ ground_stop() {
     done
   fi
   # Cleaning up after a run that passed or failed already: said, not counted.
-  [ -z "$ground_dictapp_registered" ] || standin_com_unregister || echo "the stand-in's classes stayed registered" >&2
+  [ -z "$ground_dictapp_server" ] || standin_com_unregister || echo "the stand-in's classes stayed registered" >&2
   [ -z "$ground_started_wine" ] || wine_env_stop
 }
 
@@ -99,9 +99,9 @@ ground_dictapp_offer() {
   local standin=$1 record=$2 dir=$3 name object
   if ground_windows; then
     source "$(dirname "${BASH_SOURCE[0]}")/standin-com.sh"
-    [ -n "$ground_dictapp_registered" ] && return 0
+    [ -n "$ground_dictapp_server" ] && return 0
     standin_com_register "$standin" "$(dirname "$standin")/../idl/Tarnwick.tlb" --record "$record" || return 1
-    ground_dictapp_registered=$standin
+    ground_dictapp_server=$standin
     return 0
   fi
   source "$(dirname "${BASH_SOURCE[0]}")/private_bus.sh"

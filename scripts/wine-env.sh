@@ -14,19 +14,19 @@
 # a program's end does not wait for the server to leave.
 source "$(dirname "${BASH_SOURCE[0]}")/virtual_display.sh"
 
-# A setting of the build's cache, or $2 when it has none.
+# A setting $2 of build folder $1's cache, or $3 when it has none.
 wine_env_setting() {
   local value
-  value=$(sed -n "s/^$1:[A-Z]*=//p" "$dir/CMakeCache.txt" 2>/dev/null)
-  echo "${value:-$2}"
+  value=$(sed -n "s/^$2:[A-Z]*=//p" "$1/CMakeCache.txt" 2>/dev/null)
+  echo "${value:-$3}"
 }
 
 wine_env_start() {
   local dir
   mkdir -p "$1"
   dir=$(cd "$1" && pwd)
-  WINEARCH=$(wine_env_setting DERAVIZIZIVU_WINEARCH win32)
-  WINE=$(wine_env_setting DERAVIZIZIVU_WINELOADER wine)
+  WINEARCH=$(wine_env_setting "$dir" DERAVIZIZIVU_WINEARCH win32)
+  WINE=$(wine_env_setting "$dir" DERAVIZIZIVU_WINELOADER wine)
   export WINE WINEARCH WINEPREFIX=$dir/wine WINEDEBUG=-all
   # A Wine program finds the prefix's server in a folder below $TMPDIR: one
   # started with another TMPDIR would start a second server, with the

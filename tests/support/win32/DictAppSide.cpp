@@ -28,19 +28,23 @@ fs::path BuildFile(const wchar_t* relative) {
     return fs::path(self).parent_path().parent_path() / relative;
 }
 
-// The build's own stand-in, or the one DERAVIZIZIVU_STANDIN names: the other
-// target's, so that the calls cross from one bitness to the other as they
-// do between the 64-bit program and the 32-bit application.
+// The other target's stand-in, when DERAVIZIZIVU_STANDIN names one: the calls
+// then cross from one bitness to the other, as they do between the 64-bit
+// program and the 32-bit application.
 fs::path OtherStandIn() {
     wchar_t other[MAX_PATH];
     const DWORD length = ::GetEnvironmentVariableW(L"DERAVIZIZIVU_STANDIN", other, MAX_PATH);
     return length > 0 && length < MAX_PATH ? fs::path(other) : fs::path();
 }
 
-std::wstring GuidKey(const wchar_t* kind, const GUID& guid) {
+std::wstring GuidText(const GUID& guid) {
     wchar_t text[40];
     ::StringFromGUID2(guid, text, 40);
-    return std::wstring(kind) + L"\\" + text;
+    return text;
+}
+
+std::wstring GuidKey(const wchar_t* kind, const GUID& guid) {
+    return std::wstring(kind) + L"\\" + GuidText(guid);
 }
 
 std::wstring ClassKey(const CLSID& clsid) {
@@ -67,21 +71,43 @@ void DeleteTree(const std::wstring& key, REGSAM view) {
     ::RegCloseKey(hClasses);
 }
 
+const IID* const kInterfaces[] = {&IID_IDictAppControl, &IID_IDictConfig};
+
+// This build's type library, registered as the program's own installer
+// would (or undone).
+bool RegisterOwnTypeLib() {
+    ITypeLib* lib = nullptr;
+    const std::wstring tlb = BuildFile(L"idl\\Tarnwick.tlb").wstring();
+    if (FAILED(::LoadTypeLibEx(tlb.c_str(), REGKIND_REGISTER, &lib))) return false;
+    lib->Release();
+    return true;
+}
+
+void UnregisterOwnTypeLib() {
+    ::UnRegisterTypeLib(LIBID_TarnwickDict, 1, 0, LOCALE_NEUTRAL, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
+}
+
 // What the other target's installer writes for its type library in its own
-// view (RegisterTypeLib there): the library, and each interface marshalled
-// by the type library's marshaler.
-bool RegisterOtherTypeLib(const fs::path& tlb, REGSAM view) {
+// view alone (RegisterTypeLib there): the library beside that stand-in
+// (<build>/standin/vantel.exe, <build>/idl/Tarnwick.tlb), and each interface
+// marshalled by the type library's marshaler.
+bool RegisterOtherTypeLib(const fs::path& server, REGSAM view) {
     const wchar_t* kMarshaler = L"{00020424-0000-0000-C000-000000000046}";
+    const fs::path tlb = server.parent_path().parent_path() / L"idl" / L"Tarnwick.tlb";
     const std::wstring lib = GuidKey(L"TypeLib", LIBID_TarnwickDict);
-    wchar_t libid[40];
-    ::StringFromGUID2(LIBID_TarnwickDict, libid, 40);
     bool ok = SetValue(lib + L"\\1.0\\0\\win32", tlb.wstring(), view) && SetValue(lib + L"\\1.0\\FLAGS", L"0", view);
-    for (const IID* iid : {&IID_IDictAppControl, &IID_IDictConfig}) {
+    for (const IID* iid : kInterfaces) {
         const std::wstring key = GuidKey(L"Interface", *iid);
-        ok = ok && SetValue(key + L"\\ProxyStubClsid32", kMarshaler, view) && SetValue(key + L"\\TypeLib", libid, view) &&
+        ok = ok && SetValue(key + L"\\ProxyStubClsid32", kMarshaler, view) &&
+             SetValue(key + L"\\TypeLib", GuidText(LIBID_TarnwickDict), view) &&
              SetValue(key + L"\\TypeLib", L"1.0", view, L"Version");
     }
     return ok;
+}
+
+void UnregisterOtherTypeLib(REGSAM view) {
+    DeleteTree(GuidKey(L"TypeLib", LIBID_TarnwickDict), view);
+    for (const IID* iid : kInterfaces) DeleteTree(GuidKey(L"Interface", *iid), view);
 }
 
 std::wstring Quoted(const fs::path& path) {
@@ -153,28 +179,17 @@ DictAppSide::DictAppSide() : m_pGround(std::make_unique<Ground>()) {
     std::error_code ec;
     m_pGround->folder = fs::temp_directory_path(ec) / name;
     fs::create_directories(m_pGround->folder, ec);
-    // The other target's stand-in has its own type library registered in its
-    // own view alone, as its installer would: this side registers nothing.
-    ITypeLib* lib = nullptr;
-    const std::wstring tlb = BuildFile(L"idl\\Tarnwick.tlb").wstring();
-    if (SUCCEEDED(::LoadTypeLibEx(tlb.c_str(), m_pGround->view ? REGKIND_NONE : REGKIND_REGISTER, &lib))) {
-        lib->Release();
-        m_pGround->typeLib = true;
-    }
-    // Beside the other stand-in: <build>/standin/vantel.exe, <build>/idl/Tarnwick.tlb.
-    if (m_pGround->view)
-        m_pGround->typeLib = m_pGround->typeLib &&
-            RegisterOtherTypeLib(m_pGround->other.parent_path().parent_path() / L"idl" / L"Tarnwick.tlb", m_pGround->view);
+    // The other target's stand-in has its type library in its own view
+    // alone: this side registers nothing of its own then.
+    m_pGround->typeLib = m_pGround->view ? RegisterOtherTypeLib(m_pGround->other, m_pGround->view) : RegisterOwnTypeLib();
 }
 
 DictAppSide::~DictAppSide() {
     for (const CLSID* clsid : {&CLSID_DictAppControl, &CLSID_DictConfig}) DeleteTree(ClassKey(*clsid), m_pGround->view);
-    if (m_pGround->typeLib && !m_pGround->view)
-        ::UnRegisterTypeLib(LIBID_TarnwickDict, 1, 0, LOCALE_NEUTRAL, sizeof(void*) == 8 ? SYS_WIN64 : SYS_WIN32);
-    if (m_pGround->view) {
-        DeleteTree(GuidKey(L"TypeLib", LIBID_TarnwickDict), m_pGround->view);
-        for (const IID* iid : {&IID_IDictAppControl, &IID_IDictConfig}) DeleteTree(GuidKey(L"Interface", *iid), m_pGround->view);
-    }
+    if (m_pGround->view)
+        UnregisterOtherTypeLib(m_pGround->view);
+    else if (m_pGround->typeLib)
+        UnregisterOwnTypeLib();
     // A server COM started ends once its caller let go: the next test must
     // not find it running.
     for (auto until = std::chrono::steady_clock::now() + 10s;
