@@ -129,15 +129,16 @@ bool WriteDialog(std::ostream& rc, const DLGTEMPLATE& t, const IdNames& ids) {
 
 void WriteVersion(std::ostream& rc, const ScriptModule& m) {
     rc << "VS_VERSION_INFO VERSIONINFO\n"
-       << "FILEVERSION 1,0,0,0\nPRODUCTVERSION 1,0,0,0\nFILEOS VOS_NT_WINDOWS32\n"
+       << "FILEVERSION DERAVIZIZIVU_VERSION_NUMBERS\nPRODUCTVERSION DERAVIZIZIVU_VERSION_NUMBERS\n"
+       << "FILEOS VOS_NT_WINDOWS32\n"
        << "FILETYPE " << (m.program ? "VFT_APP" : "VFT_DLL") << "\n"
        << "BEGIN\n    BLOCK \"StringFileInfo\"\n    BEGIN\n"
        << "        BLOCK \"" << (m.program ? "080404B0" : "040904B0") << "\"\n        BEGIN\n"
        << "            VALUE \"CompanyName\", \"Brindlecor\"\n"
        << "            VALUE \"FileDescription\", " << Quoted(m.description) << "\n"
-       << "            VALUE \"FileVersion\", \"1.0.0\"\n"
+       << "            VALUE \"FileVersion\", DERAVIZIZIVU_VERSION_TEXT\n"
        << "            VALUE \"OriginalFilename\", \"" << m.name << (m.program ? ".exe" : ".dll") << "\"\n"
-       << "            VALUE \"ProductVersion\", \"1.0.0\"\n"
+       << "            VALUE \"ProductVersion\", DERAVIZIZIVU_VERSION_TEXT\n"
        << "        END\n    END\n"
        << "    BLOCK \"VarFileInfo\"\n    BEGIN\n"
        << "        VALUE \"Translation\", " << (m.program ? "0x0804" : "0x0409") << ", 1200\n"
@@ -153,8 +154,8 @@ std::string Script(const ScriptModule& m, const IdNames& ids) {
     std::ostringstream rc;
     rc << "// Generated from " << m.table << " by " << m.writer << ": change the table, then\n"
        << "// build the target " << m.target << ". A test fails while the two differ.\n"
-       << "#pragma code_page(65001)\n#include <winres.h>\n#include \"resource.h\"\n\n"
-       << "LANGUAGE " << m.language << "\n\n";
+       << "#pragma code_page(65001)\n#include <winres.h>\n#include \"resource.h\"\n"
+       << (m.description ? "#include \"Version.h\"\n\n" : "\n") << "LANGUAGE " << m.language << "\n\n";
     for (const DLGTEMPLATE& t : m.resources->dialogs)
         if (!WriteDialog(rc, t, ids)) return {};
     rc << "STRINGTABLE\nBEGIN\n";

@@ -17,8 +17,11 @@ build=$(cd "$1" && pwd)
 toolchain=$(realpath "$2")
 prefix=$build/curl
 stamp=$prefix/built-from
+# Raised when the way it is built changes, so that a build folder's curl
+# follows.
+recipe="recipe 2"
 
-if [ -f "$stamp" ] && [ -f "$prefix/lib/libcurl.a" ]; then
+if grep -qs " $recipe\$" "$stamp" && [ -f "$prefix/lib/libcurl.a" ]; then
   echo "curl for Windows: $(cat "$stamp"), built already in $prefix" >&2
   exit 0
 fi
@@ -35,10 +38,13 @@ version=$(cd "$src" && dpkg-parsechangelog -S Version)
 
 # curl's own CMake build with the project's tool chain file, so libcurl and
 # curl.exe are made exactly as the program is (static run time included).
-# No CA bundle path of the build machine: Schannel uses Windows' store.
+# No CA bundle path of the build machine: Schannel uses Windows' store; no
+# path of the build folder either (a source file's name is written in the
+# library), so the same sources give the same bytes anywhere.
 cmake -S "$src" -B "$work/build" -G "Unix Makefiles" \
   -DCMAKE_TOOLCHAIN_FILE="$toolchain" \
   -DCMAKE_BUILD_TYPE=Release \
+  -DCMAKE_C_FLAGS="-ffile-prefix-map=$src/=" \
   -DCMAKE_INSTALL_PREFIX="$prefix" \
   -DBUILD_SHARED_LIBS=OFF -DBUILD_CURL_EXE=ON -DBUILD_TESTING=OFF \
   -DENABLE_MANUAL=OFF \
@@ -55,5 +61,5 @@ cmake -S "$src" -B "$work/build" -G "Unix Makefiles" \
 # curl's own warnings stay in its log.
 cmake --build "$work/build" -j "$(nproc)" >"$work/build.log" 2>&1 || { tail -20 "$work/build.log" >&2; exit 1; }
 cmake --install "$work/build" >"$work/install.log"
-echo "$version" > "$stamp"
+echo "$version $recipe" > "$stamp"
 echo "curl for Windows: $version, built in $prefix" >&2
