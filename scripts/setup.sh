@@ -26,12 +26,13 @@ if [ $windows = 1 ]; then
   # Both Windows targets' cross compilers; widl (mingw-w64-tools) and Wine's
   # IDL files (libwine-dev) make the COM header and type library; dpkg-dev
   # unpacks curl's source package, built for Windows from it; wixl builds the
-  # installer package; time and bc measure the benchmark. The 64-bit Wine
+  # installer package, osslsigncode and openssl sign it; time and bc measure
+# the benchmark. The 64-bit Wine
   # here, the 32-bit one below where the host runs it.
   packages+=(
     binutils g++-mingw-w64-i686-posix g++-mingw-w64-x86-64-posix mingw-w64-tools libwine-dev
     wine wine64
-    msitools wixl
+    msitools wixl osslsigncode openssl
     dpkg-dev time bc
   )
 fi

@@ -49,6 +49,21 @@ check_language() {
   wait "$app" 2>/dev/null || true
 }
 
+# The versions of the program the system lists as installed, a line each
+# (either view of the registry, so that a product of either kind shows).
+installed_products() {
+  local view
+  for view in 32 64; do
+    ground_wine reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s /reg:$view 2>/dev/null |
+      tr -d '\r' | awk '
+        function flush() { if (name == "DeRavizizivu") print key, version }
+        /^HKEY/ { flush(); key = $0; name = version = "" }
+        $1 == "DisplayName" { name = $3 }
+        $1 == "DisplayVersion" { version = $3 }
+        END { flush() }'
+  done | sort -u | awk '{ print $2 }'
+}
+
 start_display
 case $case in
   empty_key)
@@ -197,7 +212,35 @@ AddDictUsage 1 12#345 VuVadoZuv.UrEzarEziVevodo -1" ] || fail "the configuration
     press 安装 Return
     ends_within 10
     ground_wine msiexec /x "$(ground_path "$DERAVIZIZIVU_MSI")" /qn || fail "msiexec /x failed"
-    [ ! -e "$installed" ] || fail "left after removal: $(ls "$installed")"
+    [ ! -e "$(dirname "$installed")" ] || fail "left after removal: $(find "$(dirname "$installed")")"
+    ;;
+  upgrade)
+    # The next version's package ($DERAVIZIZIVU_MSI_NEXT) over this one's
+    # ($DERAVIZIZIVU_MSI): one product, the newer, with the newer program;
+    # this one's over the next refused; the next again a repair; then removed.
+    ground_windows || fail "the installer package is the Windows build's"
+    IFS=, read -r old new <<<"$DERAVIZIZIVU_VERSIONS"
+    vendor="$WINEPREFIX/drive_c/Program Files/Brindlecor"
+    msi_install() { ground_wine msiexec /i "$(ground_path "$1")" /qn; }
+    expect() {
+      local listed version
+      listed=$(installed_products | tr '\n' ' ')
+      [ "$listed" = "${1:+$1 }" ] || fail "$2: the products listed are \"$listed\", not \"$1\""
+      [ -z "$1" ] && return
+      version=$(ground_wine "$DERAVIZIZIVU_FILE_VERSION" "$(ground_path "$vendor/DeRavizizivu/DeRavizizivu.exe")")
+      [ "${version%% *}" = "$1.0" ] || fail "$2: the installed program says $version"
+    }
+    msi_install "$DERAVIZIZIVU_MSI" || fail "msiexec /i $old failed"
+    expect "$old" "$old installed"
+    msi_install "$DERAVIZIZIVU_MSI_NEXT" || fail "msiexec /i $new over $old failed"
+    expect "$new" "$new over $old"
+    ! msi_install "$DERAVIZIZIVU_MSI" || fail "$old was installed over $new"
+    expect "$new" "$old over $new"
+    msi_install "$DERAVIZIZIVU_MSI_NEXT" || fail "msiexec /i $new again failed"
+    expect "$new" "$new again"
+    ground_wine msiexec /x "$(ground_path "$DERAVIZIZIVU_MSI_NEXT")" /qn || fail "msiexec /x failed"
+    expect "" "removed"
+    [ ! -e "$vendor" ] || fail "left after removal: $(find "$vendor")"
     ;;
   language)
     # Which interface the settings give. A row: the configuration file ("-":
