@@ -9,9 +9,9 @@
 #include <cstdlib>
 #include <string>
 
-#include "platform/BusProbe.h"
 #include "platform/CodePage.h"
 #include "platform/CommandLine.h"
+#include "platform/posix/BusProbe.h"
 
 namespace {
 // The session bus the toolkit's screen-reader bridge would connect to: the

@@ -28,15 +28,15 @@ Function* Entry(const char* name) {
 
 }  // namespace
 
-#define DELAY_LOADED(result, name, params, args, failure)                       \
-    extern "C" result name params {                                             \
-        static auto* const entry = Entry<result params>(#name);                 \
-        return entry ? entry args : failure;                                    \
+#define DELAY_LOADED(result, name, params, args, failure)       \
+    extern "C" result name params {                             \
+        static auto* const entry = Entry<result params>(#name); \
+        return entry ? entry args : failure;                    \
     }
-#define DELAY_LOADED_VOID(name, params, args)                                   \
-    extern "C" void name params {                                               \
-        static auto* const entry = Entry<void params>(#name);                   \
-        if (entry) entry args;                                                  \
+#define DELAY_LOADED_VOID(name, params, args)                 \
+    extern "C" void name params {                             \
+        static auto* const entry = Entry<void params>(#name); \
+        if (entry) entry args;                                \
     }
 
 DELAY_LOADED(CURLcode, curl_global_init, (long flags), (flags), CURLE_FAILED_INIT)
