@@ -90,7 +90,7 @@ HRESULT CoCreateInstance(REFCLSID rclsid, IUnknown* pUnkOuter, DWORD dwClsContex
 //
 // On the bus the service's start by activation is one such call. A bus that
 // takes connections and never answers counts as no bus: connecting to it
-// gives up after kBusAnswerTimeout (BusProbe.h), and once a call to it has
+// gives up after kBusAnswerTimeout (posix/BusProbe.h), and once a call to it has
 // run out of time, every later call fails at once. On Windows a call made
 // through CallWithLimit (AtlBase.h) is bounded; the start of a server by COM
 // has COM's own limit.

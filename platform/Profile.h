@@ -10,6 +10,6 @@ typedef int INT;
 // names are compared without regard to case; white space around names and
 // values does not count. `nDefault` when the file, the section or the key is
 // missing or the value holds no digits; a path that names no regular file of
-// at most 64 KiB is a missing file (SettingsFile.h). The file is UTF-8 text.
+// at most 64 KiB is a missing file (posix/SettingsFile.h). The file is UTF-8 text.
 UINT GetPrivateProfileIntW(LPCWSTR appName, LPCWSTR keyName, INT nDefault, LPCWSTR fileName);
 #endif

@@ -5,7 +5,7 @@
 // there, holding one `name=value` line per value (UTF-8; names compared
 // without regard to case; empty lines and lines starting with '#' are
 // ignored); a path that names no regular file of at most 64 KiB is no key
-// (SettingsFile.h). Every value is text; its data is the wide text with its
+// (posix/SettingsFile.h). Every value is text; its data is the wide text with its
 // terminator.
 #include "WinTypes.h"
 

@@ -11,14 +11,14 @@
 #include "install/InstallDialog.h"
 #include "install/MainAppProcess.h"
 #ifndef _WIN32
-#include "platform/BusProbe.h"
+#include "platform/posix/BusProbe.h"
 #else
 // COM has no bus of its own that could stop answering.
 constexpr std::chrono::milliseconds kBusAnswerTimeout{0};
 #endif
 #include "tests/support/DialogDriver.h"
-#include "tests/support/LocaleScope.h"
 #include "tests/support/DictAppSide.h"
+#include "tests/support/LocaleScope.h"
 #include "tests/support/WindowContent.h"
 
 using namespace testsupport;
@@ -51,9 +51,7 @@ protected:
     }
     // The configuration object is there to be started when asked for (the
     // bus's activation, COM's local server).
-    void OfferConfiguration() {
-        ASSERT_TRUE(side.Offer({.config = true, .record = record}));
-    }
+    void OfferConfiguration() { ASSERT_TRUE(side.Offer({.config = true, .record = record})); }
 
     // Ticks the boxes as a user would, then presses Enter ("确定"); answers
     // how the dialog ended.

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "platform/BusProbe.h"
 #include "platform/CodePage.h"
 #include "platform/Com.h"
 #include "platform/TarnwickObjects.h"
+#include "platform/posix/BusProbe.h"
 #include "tests/support/EnvScope.h"
 #include "tests/support/PrivateBus.h"
 #include "tests/support/StandIn.h"
@@ -332,7 +332,6 @@ private:
     int m_saved;
     int m_file;
 };
-
 
 // A bus that takes connections and never answers counts as none, once the
 // time it has to answer the opening of each connection is up.

@@ -8,8 +8,8 @@
 #include <map>
 #include <string>
 
-#include "platform/ProcessSnapshot.h"
 #include "platform/ToolHelp.h"
+#include "platform/posix/ProcessSnapshot.h"
 #include "tests/support/PrivateBus.h"
 #include "tests/support/StandIn.h"
 #include "tests/support/TempDir.h"

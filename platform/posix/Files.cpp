@@ -1,6 +1,6 @@
-#include "Files.h"
+#include "platform/Files.h"
 
-#include "Handles.h"
+#include "platform/posix/Handles.h"
 
 #include <fcntl.h>
 #include <sys/file.h>
@@ -260,7 +260,8 @@ DWORD GetTempPathA(DWORD bufferLength, LPSTR buffer) {
 }
 
 BOOL IsSameFileA(LPCSTR a, LPCSTR b) {
-    struct stat first {}, second{};
+    struct stat first {
+    }, second{};
     return a && b && stat(a, &first) == 0 && stat(b, &second) == 0 && SameFile(first, second) ? TRUE : FALSE;
 }
 

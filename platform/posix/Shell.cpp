@@ -1,4 +1,4 @@
-#include "Shell.h"
+#include "platform/Shell.h"
 
 #include <sys/stat.h>
 #include <cerrno>
@@ -6,7 +6,7 @@
 #include <cwchar>
 #include <string>
 
-#include "CodePage.h"
+#include "platform/CodePage.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "CodePage.h"
+#include "platform/CodePage.h"
 
 #include <iconv.h>
 #include <langinfo.h>
@@ -184,8 +184,7 @@ std::optional<std::string> Encode(UINT codePage, const wchar_t* src, size_t leng
     const wchar_t* end = src + length;
     for (const wchar_t* run = src;;) {
         const wchar_t* escape = std::find_if(run, end, IsByteEscape);
-        if (!EncodeRun(cd.get(), run, static_cast<size_t>(escape - run), replacement, out))
-            return std::nullopt;
+        if (!EncodeRun(cd.get(), run, static_cast<size_t>(escape - run), replacement, out)) return std::nullopt;
         if (escape == end) break;
         out.push_back(static_cast<char>(*escape - kEscapeBase));
         run = escape + 1;

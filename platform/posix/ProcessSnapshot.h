@@ -3,6 +3,6 @@
 // per process, owned by the user the process runs as, each with its "comm"
 // file. The tests give it folders of their own; CreateToolhelp32Snapshot
 // gives it /proc.
-#include "Files.h"
+#include "platform/Files.h"
 
 HANDLE SnapshotProcessesUnder(const char* procFolder);

@@ -1,7 +1,7 @@
 #pragma once
 // The layer's handles are file descriptors, so that CloseHandle closes every
 // kind of handle the layer gives out (files, process snapshots).
-#include "Files.h"
+#include "platform/Files.h"
 
 // Descriptor 0 must not become a null handle, and no descriptor may meet
 // INVALID_HANDLE_VALUE, hence an offset of one.

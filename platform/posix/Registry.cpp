@@ -1,4 +1,4 @@
-#include "Registry.h"
+#include "platform/Registry.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -10,9 +10,9 @@
 #include <utility>
 #include <vector>
 
-#include "CodePage.h"
-#include "SettingsFile.h"
-#include "TextNames.h"
+#include "platform/CodePage.h"
+#include "platform/posix/SettingsFile.h"
+#include "platform/posix/TextNames.h"
 
 // An open key: the values its file held when it was opened.
 struct HKEY__ {

@@ -11,8 +11,8 @@
 #include <QString>
 #include <memory>
 
-#include "Com.h"
-#include "TarnwickObjects.h"
+#include "platform/Com.h"
+#include "platform/TarnwickObjects.h"
 
 class ComBus {
 public:

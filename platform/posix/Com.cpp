@@ -1,12 +1,12 @@
-#include "Com.h"
+#include "platform/Com.h"
 
 #include <atomic>
 #include <cstring>
 #include <cwchar>
 
-#include "ComBus.h"
-#include "ComBusObjects.h"
-#include "TarnwickObjects.h"
+#include "platform/TarnwickObjects.h"
+#include "platform/posix/ComBus.h"
+#include "platform/posix/ComBusObjects.h"
 
 const IID IID_IUnknown = {0x00000000, 0x0000, 0x0000, {0xc0, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00, 0x46}};
 

@@ -1,4 +1,4 @@
-#include "ComBus.h"
+#include "platform/posix/ComBus.h"
 
 #include <QCoreApplication>
 #include <QThread>
@@ -6,7 +6,7 @@
 #include <cassert>
 #include <cstdlib>
 
-#include "BusProbe.h"
+#include "platform/posix/BusProbe.h"
 
 namespace {
 

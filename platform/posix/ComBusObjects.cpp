@@ -1,11 +1,11 @@
-#include "ComBusObjects.h"
+#include "platform/posix/ComBusObjects.h"
 
 #include <QString>
 #include <QVariantList>
 #include <atomic>
 
-#include "CodePage.h"
-#include "ComBus.h"
+#include "platform/CodePage.h"
+#include "platform/posix/ComBus.h"
 
 namespace {
 

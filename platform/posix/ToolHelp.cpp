@@ -1,4 +1,4 @@
-#include "ToolHelp.h"
+#include "platform/ToolHelp.h"
 
 #include <dirent.h>
 #include <sys/mman.h>
@@ -12,9 +12,9 @@
 #include <memory>
 #include <string>
 
-#include "CodePage.h"
-#include "Handles.h"
-#include "ProcessSnapshot.h"
+#include "platform/CodePage.h"
+#include "platform/posix/Handles.h"
+#include "platform/posix/ProcessSnapshot.h"
 
 namespace {
 

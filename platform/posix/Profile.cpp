@@ -1,12 +1,12 @@
-#include "Profile.h"
+#include "platform/Profile.h"
 
 #include <optional>
 #include <sstream>
 #include <string>
 
-#include "CodePage.h"
-#include "SettingsFile.h"
-#include "TextNames.h"
+#include "platform/CodePage.h"
+#include "platform/posix/SettingsFile.h"
+#include "platform/posix/TextNames.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "BusProbe.h"
+#include "platform/posix/BusProbe.h"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -11,7 +11,7 @@
 #include <string>
 #include <string_view>
 
-#include "Handles.h"
+#include "platform/posix/Handles.h"
 
 namespace {
 

@@ -1,12 +1,12 @@
-#include "SettingsFile.h"
+#include "platform/posix/SettingsFile.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <cerrno>
 
-#include "Files.h"
-#include "Handles.h"
+#include "platform/Files.h"
+#include "platform/posix/Handles.h"
 
 namespace {
 

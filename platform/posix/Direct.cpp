@@ -1,10 +1,10 @@
-#include "Direct.h"
+#include "platform/Direct.h"
 
 #include <sys/stat.h>
 #include <cerrno>
 #include <string>
 
-#include "CodePage.h"
+#include "platform/CodePage.h"
 
 int _wmkdir(const wchar_t* dirname) {
     const std::string path = dirname ? CW2A(dirname) : std::string();
