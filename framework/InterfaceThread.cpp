@@ -7,7 +7,7 @@
 #include <future>
 #include <mutex>
 
-#include "InterfaceQueue.h"
+#include "framework/private/InterfaceQueue.h"
 
 namespace {
 std::mutex g_queueMutex;

@@ -7,7 +7,7 @@
 #include <QThread>
 
 #include "HandOver.h"
-#include "framework/InterfaceQueue.h"
+#include "framework/private/InterfaceQueue.h"
 
 namespace {
 class Courier : public QObject {

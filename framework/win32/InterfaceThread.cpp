@@ -5,7 +5,7 @@
 
 #include <atomic>
 
-#include "framework/InterfaceQueue.h"
+#include "framework/private/InterfaceQueue.h"
 #include "platform/WinTypes.h"
 
 namespace {

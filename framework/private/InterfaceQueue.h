@@ -1,5 +1,6 @@
 #pragma once
-// The queue of calls for the interface thread, shared by the grounds. A
+// The queue of calls for the interface thread, shared by the grounds (a
+// contract between the layer and its grounds, not for the system). A
 // ground carries only the wake-ups: it gives the three calls below, and runs
 // AfxInterfaceThreadWoken on the interface thread for each wake-up it posted.
 
